@@ -1,0 +1,97 @@
+#include "DictionaryWriter.h"
+
+#include <QtEndian>
+#include <cstring>
+#include <limits>
+
+#include "Windows1252.h"
+
+namespace {
+
+constexpr qsizetype kFlushSize = 1 << 20;
+constexpr qsizetype kLongestText = std::numeric_limits<quint16>::max();
+
+bool textFits(const QString& text)
+{
+    // Encoding never makes a text longer, so only long texts need counting.
+    return text.size() <= kLongestText || Windows1252::encodedSize(text) <= kLongestText;
+}
+
+} // namespace
+
+DictionaryWriter::DictionaryWriter(const QString& sFile) : m_file(sFile) {}
+
+bool DictionaryWriter::fits(const DictionaryContent& content)
+{
+    const DictionaryHeader& header = content.Header;
+    if (!textFits(header.Name) || !textFits(header.Author) || !textFits(header.Password))
+        return false;
+    for (const WordEntry& entry : content.Words) {
+        if (!textFits(entry.Word) || !textFits(entry.Description))
+            return false;
+    }
+    return true;
+}
+
+bool DictionaryWriter::write(const DictionaryContent& content)
+{
+    if (m_file.fileName().isEmpty() || !fits(content))
+        return false;
+    if (!m_file.open(QIODevice::WriteOnly))
+        return false;
+    if (!writeAll(content)) {
+        m_file.cancelWriting();
+        return false;
+    }
+    return m_file.commit();
+}
+
+bool DictionaryWriter::writeAll(const DictionaryContent& content)
+{
+    m_buffer.reserve(kFlushSize + 2 * (kLongestText + 2));
+    const DictionaryHeader& header = content.Header;
+    appendText(header.Name);
+    appendText(header.Author);
+    appendText(header.Password);
+    quint64 createdBits = 0;
+    std::memcpy(&createdBits, &header.Created, sizeof createdBits);
+    createdBits = qToLittleEndian(createdBits);
+    appendBytes(&createdBits, sizeof createdBits);
+    const qint32 upperIndex = qToLittleEndian(qint32(content.Words.size() - 1));
+    appendBytes(&upperIndex, sizeof upperIndex);
+
+    for (const WordEntry& entry : content.Words) {
+        appendText(entry.Word);
+        appendText(entry.Description);
+        if (!flushIfFull())
+            return false;
+    }
+    return flush();
+}
+
+void DictionaryWriter::appendText(const QString& text)
+{
+    const qsizetype countAt = m_buffer.size();
+    m_buffer.resize(countAt + 2 + text.size());
+    const qsizetype written = Windows1252::encode(text, m_buffer.data() + countAt + 2);
+    const quint16 count = qToLittleEndian(quint16(written));
+    std::memcpy(m_buffer.data() + countAt, &count, sizeof count);
+    m_buffer.resize(countAt + 2 + written);
+}
+
+void DictionaryWriter::appendBytes(const void* bytes, qsizetype size)
+{
+    m_buffer.append(static_cast<const char*>(bytes), size);
+}
+
+bool DictionaryWriter::flushIfFull()
+{
+    return m_buffer.size() < kFlushSize || flush();
+}
+
+bool DictionaryWriter::flush()
+{
+    const bool written = m_file.write(m_buffer) == m_buffer.size();
+    m_buffer.resize(0);
+    return written;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "DictionaryContent.h"
+
+#include <QByteArray>
+#include <QSaveFile>
+#include <QString>
+
+// Writes a .dyb file. The new content goes to a temporary file that is flushed to disk and then
+// renamed over the old one, so a failure at any point leaves the old file whole.
+class DictionaryWriter
+{
+public:
+    explicit DictionaryWriter(const QString& sFile);
+
+    // False when nothing was written: an empty name, a text too long for its 16-bit count, or
+    // any error of the file system.
+    bool write(const DictionaryContent& content);
+
+    static bool fits(const DictionaryContent& content);
+
+private:
+    bool writeAll(const DictionaryContent& content);
+    void appendText(const QString& text);
+    void appendBytes(const void* bytes, qsizetype size);
+    bool flushIfFull();
+    bool flush();
+
+    QSaveFile m_file;
+    QByteArray m_buffer;
+};

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+// Text in .dyb files is 8-bit Windows-1252. Every byte decodes to exactly one character (the five
+// bytes the code page leaves undefined become the C1 controls of the same value), so any file
+// that opens writes back byte for byte. A character the code page lacks is written as one '?'.
+class Windows1252
+{
+public:
+    static QString decode(const char* bytes, qsizetype size);
+
+    // Writes the encoding of text to out, which must have room for text.size() bytes;
+    // returns the number of bytes written.
+    static qsizetype encode(const QString& text, char* out);
+
+    // Bytes that encode(text) writes: a surrogate pair becomes a single '?'.
+    static qsizetype encodedSize(const QString& text);
+};

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QString>
+
+struct WordEntry
+{
+    QString Word;
+    QString Description;
+};

@@ -1,0 +1,190 @@
+#include "clsDictionary.h"
+
+#include "DictionaryReader.h"
+#include "DictionaryWriter.h"
+#include "OleDate.h"
+
+clsDictionary::clsDictionary(QObject* parent) : QObject(parent)
+{
+    // Nobody listens yet, so the Closing and Renewed this raises reach no one.
+    CreateDictionary();
+}
+
+clsDictionary::~clsDictionary()
+{
+    CloseDictionary();
+}
+
+QString clsDictionary::FileName() const
+{
+    return m_fileName;
+}
+
+void clsDictionary::setFileName(const QString& vNewValue)
+{
+    m_fileName = vNewValue;
+}
+
+bool clsDictionary::DictionaryChanged() const
+{
+    return m_changed;
+}
+
+void clsDictionary::setDictionaryChanged(bool vNewValue)
+{
+    m_changed = vNewValue;
+}
+
+QString clsDictionary::WordName(qint32 Index) const
+{
+    return IsIndexValid(Index) ? m_content.Words.at(Index).Word : QString();
+}
+
+void clsDictionary::setWordName(qint32 Index, const QString& vNewValue)
+{
+    if (!IsIndexValid(Index))
+        return;
+    m_content.Words[Index].Word = vNewValue;
+    MarkChanged(false);
+}
+
+QString clsDictionary::WordDescription(qint32 Index) const
+{
+    return IsIndexValid(Index) ? m_content.Words.at(Index).Description : QString();
+}
+
+void clsDictionary::setWordDescription(qint32 Index, const QString& vNewValue)
+{
+    if (!IsIndexValid(Index))
+        return;
+    m_content.Words[Index].Description = vNewValue;
+    MarkChanged(false);
+}
+
+qint32 clsDictionary::WordCount() const
+{
+    return qint32(m_content.Words.size()) - 1;
+}
+
+QString clsDictionary::DictionaryPassword() const
+{
+    return m_content.Header.Password;
+}
+
+void clsDictionary::setDictionaryPassword(const QString& vNewValue)
+{
+    m_content.Header.Password = vNewValue;
+    MarkChanged(false);
+}
+
+QString clsDictionary::DictionaryAuthor() const
+{
+    return m_content.Header.Author;
+}
+
+void clsDictionary::setDictionaryAuthor(const QString& vNewValue)
+{
+    m_content.Header.Author = vNewValue;
+    MarkChanged(false);
+}
+
+QString clsDictionary::DictionaryName() const
+{
+    return m_content.Header.Name;
+}
+
+void clsDictionary::setDictionaryName(const QString& vNewValue)
+{
+    m_content.Header.Name = vNewValue;
+    MarkChanged(false);
+}
+
+QString clsDictionary::DictionaryCreated() const
+{
+    return OleDate::toText(m_content.Header.Created);
+}
+
+bool clsDictionary::setDictionaryCreated(const QString& vNewValue)
+{
+    double created = 0;
+    if (!OleDate::fromText(vNewValue, created))
+        return false;
+    m_content.Header.Created = created;
+    MarkChanged(false);
+    return true;
+}
+
+qint32 clsDictionary::OpenDictionary(const QString& sFile)
+{
+    // The file is read apart, so a failed open leaves the current content as it was.
+    DictionaryContent opened;
+    if (!DictionaryReader(sFile).read(opened))
+        return -1;
+    m_content = std::move(opened);
+    m_fileName = sFile;
+    m_changed = false;
+    emit Opened();
+    return 0;
+}
+
+qint32 clsDictionary::SaveDictionary(const QString& sFile)
+{
+    if (!DictionaryWriter(sFile).write(m_content))
+        return -1;
+    m_changed = false;
+    m_fileName = sFile;
+    return 0;
+}
+
+void clsDictionary::CloseDictionary()
+{
+    emit Closing();
+    m_content = DictionaryContent();
+    m_fileName.clear();
+    m_changed = false;
+}
+
+void clsDictionary::AddWord(const QString& sWord, const QString& sDescription)
+{
+    m_content.Words.append(WordEntry{sWord, sDescription});
+    MarkChanged(true);
+}
+
+void clsDictionary::DeleteWord(qint32 Index)
+{
+    if (!IsIndexValid(Index))
+        return;
+    m_content.Words.remove(Index);
+    if (m_content.Words.isEmpty())
+        m_content.Words = QVector<WordEntry>();
+    MarkChanged(true);
+}
+
+void clsDictionary::FillComboBox(QStringList& ComboBox) const
+{
+    ComboBox.reserve(ComboBox.size() + m_content.Words.size());
+    for (const WordEntry& entry : m_content.Words)
+        ComboBox.append(entry.Word);
+}
+
+void clsDictionary::CreateDictionary(const QString& sPassword, const QString& sAuthor,
+                                     const QString& sName)
+{
+    CloseDictionary();
+    m_content.Header.Created = OleDate::now();
+    m_content.Header.Author = sAuthor;
+    m_content.Header.Name = sName;
+    m_content.Header.Password = sPassword;
+    emit Renewed();
+}
+
+bool clsDictionary::IsIndexValid(qint32 Index) const
+{
+    return Index >= 0 && Index <= WordCount();
+}
+
+void clsDictionary::MarkChanged(bool WordAmoutChanged)
+{
+    emit Changed(WordAmoutChanged);
+    m_changed = true;
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "DictionaryContent.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+// The dictionary document: a header, an ordered word table, the file it belongs to and
+// whether it has unsaved changes. Every change is announced synchronously to the listener.
+class clsDictionary : public QObject
+{
+    Q_OBJECT
+public:
+    explicit clsDictionary(QObject* parent = nullptr);
+    ~clsDictionary() override;
+
+    QString FileName() const;
+    void setFileName(const QString& vNewValue);
+    bool DictionaryChanged() const;
+    void setDictionaryChanged(bool vNewValue);
+    QString WordName(qint32 Index) const;
+    void setWordName(qint32 Index, const QString& vNewValue);
+    QString WordDescription(qint32 Index) const;
+    void setWordDescription(qint32 Index, const QString& vNewValue);
+    qint32 WordCount() const;
+    QString DictionaryPassword() const;
+    void setDictionaryPassword(const QString& vNewValue);
+    QString DictionaryAuthor() const;
+    void setDictionaryAuthor(const QString& vNewValue);
+    QString DictionaryName() const;
+    void setDictionaryName(const QString& vNewValue);
+    QString DictionaryCreated() const;
+    bool setDictionaryCreated(const QString& vNewValue); // false: not a date-time, nothing changed
+    qint32 OpenDictionary(const QString& sFile);         // 0 success, -1 failure
+    qint32 SaveDictionary(const QString& sFile);         // 0 success, -1 failure
+    void CloseDictionary();
+    void AddWord(const QString& sWord, const QString& sDescription);
+    void DeleteWord(qint32 Index);
+    void
+    FillComboBox(QStringList& ComboBox) const; // appends every word, index 0 first; never clears
+    void CreateDictionary(const QString& sPassword = {}, const QString& sAuthor = {},
+                          const QString& sName = {});
+
+signals:
+    void Closing();
+    void Changed(bool WordAmoutChanged);
+    void Opened();
+    void Renewed();
+
+private:
+    bool IsIndexValid(qint32 Index) const;
+    void MarkChanged(bool WordAmoutChanged);
+
+    QString m_fileName;
+    bool m_changed = false;
+    DictionaryContent m_content;
+};
