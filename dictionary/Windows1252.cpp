@@ -22,11 +22,23 @@ bool isInHighControlRange(char16_t c)
     return c >= 0x80 && c < 0xA0;
 }
 
+// Written as a plain reduction so that the compiler can check many bytes at a time.
+bool hasHighControlBytes(const char* bytes, qsizetype size)
+{
+    unsigned found = 0;
+    for (qsizetype i = 0; i < size; ++i)
+        found |= unsigned(uchar(bytes[i]) - 0x80u < 0x20u);
+    return found != 0;
+}
+
 } // namespace
 
 QString Windows1252::decode(const char* bytes, qsizetype size)
 {
+    // Apart from 0x80 to 0x9F the code page is Latin-1, which Qt converts quickly.
     QString text = QString::fromLatin1(bytes, size);
+    if (!hasHighControlBytes(bytes, size))
+        return text;
     char16_t* chars = reinterpret_cast<char16_t*>(text.data());
     for (qsizetype i = 0; i < size; ++i) {
         if (isInHighControlRange(chars[i]))
