@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QFont>
+#include <QRect>
+#include <QString>
+#include <QWidget>
+
+// Helpers shared by the forms, whose layouts are given in twips: 15 twips are one
+// device-independent pixel.
+
+inline int fromTwips(int twips)
+{
+    return twips / 15;
+}
+
+inline QRect fromTwips(const QRect& twips)
+{
+    return QRect(fromTwips(twips.x()), fromTwips(twips.y()), fromTwips(twips.width()),
+                 fromTwips(twips.height()));
+}
+
+// Creates a control named and placed as the dialog's layout says. Controls are created in
+// focus order, which gives the tab order.
+template <typename Control>
+Control* addControl(QWidget* form, const char* name, const QString& text, const QRect& twips)
+{
+    auto* control = new Control(text, form);
+    control->setObjectName(QLatin1String(name));
+    control->setGeometry(fromTwips(twips));
+    return control;
+}
+
+// The layouts leave 17 pixels for a label and 19 for a one-line text box, so the entry
+// dialogs use a small font of their own, whatever the desktop's font is.
+inline QFont entryDialogFont()
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSize(8);
+    return font;
+}

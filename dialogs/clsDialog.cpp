@@ -1,0 +1,77 @@
+#include "clsDialog.h"
+
+#include "TagWaiter.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QWidget>
+#include <QtDebug>
+
+namespace {
+
+QString tagOf(const QWidget* form)
+{
+    return form->property("Tag").toString();
+}
+
+// Every text box of the form, in the order the form created them.
+QList<QWidget*> textBoxes(const QWidget* form)
+{
+    QList<QWidget*> boxes;
+    for (QWidget* child : form->findChildren<QWidget*>()) {
+        if (qobject_cast<QLineEdit*>(child) || qobject_cast<QPlainTextEdit*>(child))
+            boxes.append(child);
+    }
+    return boxes;
+}
+
+void setBoxText(QWidget* box, const QString& text)
+{
+    if (auto* line = qobject_cast<QLineEdit*>(box))
+        line->setText(text);
+    else if (auto* plain = qobject_cast<QPlainTextEdit*>(box))
+        plain->setPlainText(text);
+}
+
+QString boxText(const QWidget* box)
+{
+    if (auto* line = qobject_cast<const QLineEdit*>(box))
+        return line->text();
+    if (auto* plain = qobject_cast<const QPlainTextEdit*>(box))
+        return plain->toPlainText();
+    return {};
+}
+
+} // namespace
+
+QVariantMap clsDialog::ShowDialog(const QVariantMap& Properties, const QString& Caption)
+{
+    if (!ReferenceForm) {
+        qWarning("clsDialog::ShowDialog: ReferenceForm is not set");
+        return {};
+    }
+    // The form may be destroyed while the run waits, for instance at shutdown.
+    QPointer<QWidget> form = ReferenceForm;
+
+    form->setProperty("Tag", QString());
+    if (!Caption.isEmpty())
+        form->setWindowTitle(Caption);
+
+    for (QWidget* box : textBoxes(form))
+        setBoxText(box, Properties.value(box->objectName(), QString()).toString());
+
+    form->show();
+    form->raise();
+    form->activateWindow();
+    TagWaiter(form).wait();
+
+    // A form destroyed while it was shown was not confirmed.
+    const QString outcome = form ? tagOf(form).toUpper() : QStringLiteral("CANCEL");
+    QVariantMap result{{QStringLiteral("Returned"), outcome}};
+    if (outcome == QLatin1String("OK")) {
+        for (const QWidget* box : textBoxes(form))
+            result.insert(box->objectName(), boxText(box));
+    }
+    return result;
+}

@@ -1,0 +1,64 @@
+#include "clsOpenSave.h"
+
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QtDebug>
+
+namespace {
+
+// Turns the NUL-separated pairs into Qt name filters such as "Text (*.txt *.log)". A
+// description that already ends in its patterns does not show them twice; a description
+// left without patterns at the end of the list is dropped.
+QStringList nameFilters(const QString& filter)
+{
+    const QStringList texts = filter.split(QChar(0));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < texts.size(); i += 2) {
+        QString description = texts.at(i);
+        const QString patterns = texts.at(i + 1);
+        if (description.endsWith(QLatin1Char('(') + patterns + QLatin1Char(')')))
+            description = description.chopped(patterns.size() + 2).trimmed();
+        filters.append(description + QLatin1String(" (") +
+                       QString(patterns).replace(QLatin1Char(';'), QLatin1Char(' ')) +
+                       QLatin1Char(')'));
+    }
+    return filters;
+}
+
+} // namespace
+
+bool clsOpenSave::OpenFile(QWidget* hwnd, const QString& Caption)
+{
+    return choose(hwnd, Caption, Choice::Open);
+}
+
+bool clsOpenSave::SaveFile(QWidget* hwnd, const QString& Caption)
+{
+    return choose(hwnd, Caption, Choice::Save);
+}
+
+bool clsOpenSave::choose(QWidget* hwnd, const QString& Caption, Choice choice)
+{
+    if (m_maxFile < 1) {
+        qWarning("clsOpenSave: MaxFile is %d, below 1; no dialog shown", m_maxFile);
+        return false;
+    }
+
+    QFileDialog dialog(hwnd, Caption, QCoreApplication::applicationDirPath());
+    dialog.setAcceptMode(choice == Choice::Save ? QFileDialog::AcceptSave
+                                                : QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    const QStringList filters = nameFilters(m_filter);
+    if (!filters.isEmpty())
+        dialog.setNameFilters(filters);
+
+    m_file.clear();
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        const QString chosen = QFileInfo(dialog.selectedFiles().constFirst()).absoluteFilePath();
+        if (chosen.size() <= m_maxFile - 1)
+            m_file = chosen;
+    }
+    return true;
+}

@@ -1,0 +1,78 @@
+#include "frmDictionary.h"
+
+#include "FormLayout.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+
+frmDictionary::frmDictionary(QWidget* parent)
+    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+{
+    setObjectName(QStringLiteral("frmDictionary"));
+    setWindowTitle(QStringLiteral("Dictionary properties"));
+    setProperty("Tag", QString());
+    setFont(entryDialogFont());
+    setFixedSize(fromTwips(5085), fromTwips(3090));
+    // The program's life follows its main window, not this dialog.
+    setAttribute(Qt::WA_QuitOnClose, false);
+
+    lblName = addControl<QLabel>(this, "lblName", QStringLiteral("Name:"), {360, 615, 1695, 255});
+    txtName = addControl<QLineEdit>(this, "txtName", {}, {2040, 600, 2655, 285});
+    lblAuthor =
+        addControl<QLabel>(this, "lblAuthor", QStringLiteral("Author:"), {360, 975, 1695, 255});
+    txtAuthor = addControl<QLineEdit>(this, "txtAuthor", {}, {2040, 960, 2655, 285});
+    lblPassword = addControl<QLabel>(this, "lblPassword", QStringLiteral("Password:"),
+                                     {360, 1350, 1695, 255});
+    txtPassword = addControl<QLineEdit>(this, "txtPassword", {}, {2040, 1320, 2655, 285});
+    Label2 = addControl<QLabel>(this, "Label2", QStringLiteral("Re-enter password:"),
+                                {360, 1695, 1695, 255});
+    txtReEnterPassword =
+        addControl<QLineEdit>(this, "txtReEnterPassword", {}, {2040, 1680, 2655, 285});
+    cmdOK = addControl<QPushButton>(this, "cmdOK", QStringLiteral("&Ok"), {1080, 2520, 1575, 375});
+    cmdCancel = addControl<QPushButton>(this, "cmdCancel", QStringLiteral("&Cancel"),
+                                        {2760, 2520, 1575, 375});
+
+    txtPassword->setEchoMode(QLineEdit::Password);
+    txtReEnterPassword->setEchoMode(QLineEdit::Password);
+    // Masked characters show as "*" (42), whatever the style's own mask character.
+    setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+
+    // Neither button answers Enter: the dialog closes only when one is pressed.
+    cmdOK->setAutoDefault(false);
+    cmdCancel->setAutoDefault(false);
+    connect(cmdOK, &QPushButton::clicked, this, &frmDictionary::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmDictionary::cmdCancel_Click);
+}
+
+void frmDictionary::keyPressEvent(QKeyEvent* event)
+{
+    // Skip QDialog's handling, which closes the dialog on Escape and Enter.
+    QWidget::keyPressEvent(event);
+}
+
+void frmDictionary::showEvent(QShowEvent* event)
+{
+    // Skip QDialog's centring on the screen: the window system places this dialog.
+    QWidget::showEvent(event);
+}
+
+void frmDictionary::cmdOK_Click()
+{
+    // Compared exactly: case matters and nothing is trimmed.
+    if (txtPassword->text() != txtReEnterPassword->text()) {
+        QMessageBox::critical(this, QStringLiteral("Error"),
+                              QStringLiteral("Password dosen't match. Please try agian"));
+        return;
+    }
+    setProperty("Tag", QStringLiteral("OK"));
+    hide();
+}
+
+void frmDictionary::cmdCancel_Click()
+{
+    setProperty("Tag", QStringLiteral("CANCEL"));
+    hide();
+}

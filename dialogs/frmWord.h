@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+// The dialog in which the user types a word and its description, run by clsDialog. Its
+// buttons only set the form's "Tag" to "OK" or "CANCEL" and hide it; the form is kept
+// between runs.
+class frmWord : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit frmWord(QWidget* parent = nullptr);
+
+    QLabel* lblWord;
+    QLineEdit* txtWord;
+    QLabel* lblDescription;
+    QPlainTextEdit* txtDescription;
+    QPushButton* cmdSave;
+    QPushButton* cmdCancel;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private slots:
+    void cmdSave_Click();
+    void cmdCancel_Click();
+};
