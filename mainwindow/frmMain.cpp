@@ -1,0 +1,247 @@
+#include "frmMain.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QInputDialog>
+#include <QLayout>
+#include <QListView>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStringListModel>
+#include <QThreadPool>
+
+#include "FormLayout.h"
+#include "clsDialog.h"
+#include "clsDictionary.h"
+#include "clsOpenSave.h"
+#include "frmDictionary.h"
+#include "frmWord.h"
+
+namespace {
+
+const QString kApplicationTitle = QStringLiteral("Lexivault");
+constexpr qsizetype kLargeList = 10000;
+
+QRect twips(int left, int top, int width, int height)
+{
+    return fromTwips(QRect(left, top, width, height));
+}
+
+} // namespace
+
+frmMain::frmMain(QWidget* parent)
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+{
+    // The document announces its start-up Closing and Renewed before anyone listens.
+    Dictionary = new clsDictionary(this);
+    connect(Dictionary, &clsDictionary::Opened, this, &frmMain::Dictionary_Opened);
+    connect(Dictionary, &clsDictionary::Renewed, this, &frmMain::Dictionary_Renewed);
+    connect(Dictionary, &clsDictionary::Changed, this, &frmMain::Dictionary_Changed);
+    connect(Dictionary, &clsDictionary::Closing, this, &frmMain::Dictionary_Closing);
+
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Dictionary"));
+    createControls();
+    createMenus();
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+frmMain::~frmMain()
+{
+    // The document's farewell Closing must not ask the save question a second time.
+    disconnect(Dictionary, nullptr, this, nullptr);
+}
+
+void frmMain::createControls()
+{
+    auto* client = new QWidget(this);
+    client->setFixedSize(twips(0, 0, 6105, 4920).size());
+    setCentralWidget(client);
+
+    cmbWord = new QComboBox(client);
+    cmbWord->setObjectName(QStringLiteral("cmbWord"));
+    cmbWord->setGeometry(twips(240, 240, 5655, 315));
+    // A million words must neither be measured for the width nor laid out one by one.
+    cmbWord->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_words = new QStringListModel(cmbWord);
+    cmbWord->setModel(m_words);
+    if (auto* view = qobject_cast<QListView*>(cmbWord->view()))
+        view->setUniformItemSizes(true);
+    connect(cmbWord, &QComboBox::currentIndexChanged, this, &frmMain::cmbWord_Change);
+    connect(cmbWord, &QComboBox::currentTextChanged, this, &frmMain::cmbWord_Change);
+
+    txtDescription = new QPlainTextEdit(client);
+    txtDescription->setObjectName(QStringLiteral("txtDescription"));
+    txtDescription->setGeometry(twips(240, 600, 5655, 3375));
+    txtDescription->setReadOnly(true);
+    txtDescription->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtDescription->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+    const auto addButton = [client](const char* name, const QString& caption, int left) {
+        auto* button = new QPushButton(caption, client);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setGeometry(twips(left, 4320, 1335, 375));
+        button->setAutoDefault(false);
+        return button;
+    };
+    cmdAdd = addButton("cmdAdd", tr("&Add"), 240);
+    cmdEdit = addButton("cmdEdit", tr("&Edit"), 1680);
+    cmdDelete = addButton("cmdDelete", tr("&Delete"), 3120);
+    cmdExit = addButton("cmdExit", tr("&Exit"), 4560);
+    connect(cmdAdd, &QPushButton::clicked, this, &frmMain::cmdAdd_Click);
+    connect(cmdEdit, &QPushButton::clicked, this, &frmMain::cmdEdit_Click);
+    connect(cmdDelete, &QPushButton::clicked, this, &frmMain::cmdDelete_Click);
+    connect(cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
+
+    setTabOrder(cmbWord, txtDescription);
+    setTabOrder(txtDescription, cmdAdd);
+    setTabOrder(cmdAdd, cmdEdit);
+    setTabOrder(cmdEdit, cmdDelete);
+    setTabOrder(cmdDelete, cmdExit);
+}
+
+void frmMain::createMenus()
+{
+    QMenu* mnuFile = menuBar()->addMenu(tr("&File"));
+    mnuFile->menuAction()->setObjectName(QStringLiteral("mnuFile"));
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    connect(addMenuItem(mnuFile, "mnuNewDictionary", tr("&New Dictionary")), &QAction::triggered,
+            this, &frmMain::mnuNewDictionary_Click);
+    connect(addMenuItem(mnuFile, "mnuOpenDictionary", tr("&Open Dictionary")), &QAction::triggered,
+            this, &frmMain::mnuOpenDictionary_Click);
+    addSeparator(mnuFile, "mnuLine");
+    connect(addMenuItem(mnuFile, "mnuSave", tr("&Save Dictionary")), &QAction::triggered, this,
+            &frmMain::mnuSave_Click);
+    connect(addMenuItem(mnuFile, "mnuSaveAs", tr("S&ave Dictionary As")), &QAction::triggered, this,
+            &frmMain::mnuSaveAs_Click);
+    addSeparator(mnuFile, "mnuLine2");
+    connect(addMenuItem(mnuFile, "mnuExit", tr("&Exit")), &QAction::triggered, this,
+            &frmMain::cmdExit_Click);
+
+    QMenu* mnuEdit = menuBar()->addMenu(tr("&Edit"));
+    mnuEdit->menuAction()->setObjectName(QStringLiteral("mnuEdit"));
+    mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+    connect(addMenuItem(mnuEdit, "mnuAddWord", tr("&Add Word")), &QAction::triggered, this,
+            &frmMain::cmdAdd_Click);
+    connect(addMenuItem(mnuEdit, "mnuEditWord", tr("&Edit Word")), &QAction::triggered, this,
+            &frmMain::cmdEdit_Click);
+    connect(addMenuItem(mnuEdit, "mnuDeleteWord", tr("&Delete Word")), &QAction::triggered, this,
+            &frmMain::cmdDelete_Click);
+    addSeparator(mnuEdit, "mnuLine3");
+    connect(addMenuItem(mnuEdit, "mnuEditDictionary", tr("&Edit Dictionary")), &QAction::triggered,
+            this, &frmMain::mnuEditDictionary_Click);
+
+    QAction* mnuAbout = menuBar()->addAction(tr("&About"));
+    mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
+    connect(mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);
+}
+
+QAction* frmMain::addMenuItem(QMenu* menu, const char* name, const QString& caption)
+{
+    QAction* item = menu->addAction(caption);
+    item->setObjectName(QString::fromLatin1(name));
+    item->setParent(this);
+    return item;
+}
+
+void frmMain::addSeparator(QMenu* menu, const char* name)
+{
+    menu->addSeparator()->setObjectName(QString::fromLatin1(name));
+}
+
+void frmMain::Dictionary_Opened()
+{
+    UpdateDictionary();
+}
+
+void frmMain::Dictionary_Renewed()
+{
+    UpdateDictionary();
+}
+
+void frmMain::Dictionary_Changed(bool WordAmoutChanged)
+{
+    Q_UNUSED(WordAmoutChanged) // any change may rename a word, so the list is always rebuilt
+    UpdateDictionary();
+}
+
+// Rebuilds the word list in one step: the words are handed to the list's model as a whole,
+// sharing their text with the document, so a million words take no longer than a frame.
+void frmMain::UpdateDictionary()
+{
+    QStringList words;
+    Dictionary->FillComboBox(words);
+    releaseInBackground(m_words->stringList());
+    m_words->setStringList(words);
+    cmbWord->setCurrentIndex(words.isEmpty() ? -1 : 0);
+    cmbWord_Change();
+}
+
+// Letting go of a million shared texts takes as long as filling the list did, so the last
+// reference to the old list is dropped on a pool thread and the new list shows at once.
+// Texts are reference-counted atomically, so this is safe while the document still shares them.
+void frmMain::releaseInBackground(QStringList words)
+{
+    if (words.size() < kLargeList)
+        return;
+    QThreadPool::globalInstance()->start([words]() mutable { words = QStringList(); });
+}
+
+void frmMain::cmbWord_Change()
+{
+    txtDescription->setPlainText(Dictionary->WordDescription(cmbWord->currentIndex()));
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    Dictionary_Closing();
+    closeOtherWindows();
+    event->accept();
+}
+
+// Closing a dialog that a command still waits for ends that wait as a cancel.
+void frmMain::closeOtherWindows()
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget* window : windows) {
+        if (window != this && window->isVisible())
+            window->close();
+    }
+}
+
+void frmMain::cmdExit_Click()
+{
+    close();
+}
+
+void frmMain::mnuAbout_Click()
+{
+    QMessageBox::information(this, tr("About"), tr("This program is made by Quillmark"));
+}
+
+bool frmMain::IsPassCorrect(QString& sPassword)
+{
+    const QString password = Dictionary->DictionaryPassword();
+    if (password.isEmpty() || sPassword == password)
+        return true;
+
+    QInputDialog prompt(this);
+    prompt.setWindowTitle(kApplicationTitle);
+    prompt.setLabelText(tr("This dictionary is password-protected. Please state the password:"));
+    prompt.setTextEchoMode(QLineEdit::Normal);
+    prompt.setTextValue(QString());
+    sPassword = prompt.exec() == QDialog::Accepted ? prompt.textValue() : QString();
+    if (sPassword == password)
+        return true;
+    showError(tr("Wrong password"));
+    return false;
+}
+
+void frmMain::showError(const QString& text)
+{
+    QMessageBox::critical(this, tr("Error"), text);
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+#include <memory>
+
+class QAction;
+class QComboBox;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QStringListModel;
+class clsDialog;
+class clsDictionary;
+class clsOpenSave;
+class frmDictionary;
+class frmWord;
+
+// The main window: the word list with the selected word's description, the word commands, the
+// dictionary file commands and the password gate in front of the guarded ones.
+class frmMain : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit frmMain(QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    clsDictionary* Dictionary = nullptr;
+    std::unique_ptr<clsDialog> Dialog;     // made on first use
+    std::unique_ptr<clsOpenSave> OpenSave; // made on first use
+    QString EnteredPassword;               // the answer given at the last password prompt
+
+    void UpdateDictionary();
+    bool IsPassCorrect(QString& sPassword);
+
+public slots:
+    void Dictionary_Opened();
+    void Dictionary_Renewed();
+    void Dictionary_Changed(bool WordAmoutChanged);
+    void Dictionary_Closing();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createControls();
+    void createMenus();
+    QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption);
+    void addSeparator(QMenu* menu, const char* name);
+
+    void releaseInBackground(QStringList words);
+    void cmbWord_Change();
+    void cmdAdd_Click();
+    void cmdEdit_Click();
+    void cmdDelete_Click();
+    void cmdExit_Click();
+    void mnuAbout_Click();
+
+    QVariantMap runWordDialog(const QVariantMap& Properties, const QString& Caption);
+
+    enum class SaveOutcome
+    {
+        Saved,
+        Cancelled,
+        Failed
+    };
+    void mnuNewDictionary_Click();
+    void mnuOpenDictionary_Click();
+    void mnuSave_Click();
+    void mnuSaveAs_Click();
+    void mnuEditDictionary_Click();
+    bool askToSaveChanges();
+    SaveOutcome saveTo(const QString& sFile);
+    SaveOutcome saveAs();
+    clsOpenSave* fileChooser();
+    QVariantMap runDictionaryDialog(const QVariantMap& Properties);
+    void closeOtherWindows();
+    void showError(const QString& text);
+
+    std::unique_ptr<frmWord> m_wordForm;
+    std::unique_ptr<frmDictionary> m_dictionaryForm;
+
+    QComboBox* cmbWord = nullptr;
+    QStringListModel* m_words = nullptr;
+    QPlainTextEdit* txtDescription = nullptr;
+    QPushButton* cmdAdd = nullptr;
+    QPushButton* cmdEdit = nullptr;
+    QPushButton* cmdDelete = nullptr;
+    QPushButton* cmdExit = nullptr;
+};
