@@ -62,13 +62,65 @@ bool DictionaryReader::readWords(QVector<WordEntry>& words)
     // Reserving touches no memory; only records that are really there take any.
     words.clear();
     words.reserve(count);
-    for (qint64 i = 0; i < count; ++i) {
-        WordEntry entry;
-        if (!readText(entry.Word) || !readText(entry.Description))
+    while (words.size() < count) {
+        if (!ensureRecord())
             return false;
-        words.append(std::move(entry));
+        readBatch(words, count);
     }
     return true;
+}
+
+// Reads the records that lie whole in the buffer: every word of the batch first, then every
+// description, so that the words' texts sit close together in memory. Copying all words into
+// the word list, as every change does, then goes at memory speed.
+void DictionaryReader::readBatch(QVector<WordEntry>& words, qint64 count)
+{
+    const qsizetype first = words.size();
+    m_descriptions.clear();
+    qsizetype at = m_position;
+    for (qsizetype end = recordEnd(at); end >= 0 && words.size() < count; end = recordEnd(at)) {
+        words.append(WordEntry{textAt(at), QString()});
+        m_descriptions.append(at + 2 + countAt(at));
+        at = end;
+    }
+    for (qsizetype i = 0; i < m_descriptions.size(); ++i)
+        words[first + i].Description = textAt(m_descriptions.at(i));
+    m_position = at;
+}
+
+// Makes the record at the reading position lie whole in the buffer.
+bool DictionaryReader::ensureRecord()
+{
+    if (!ensureAvailable(2))
+        return false;
+    qsizetype size = 2 + countAt(m_position) + 2;
+    if (!ensureAvailable(size))
+        return false;
+    size += countAt(m_position + size - 2);
+    return ensureAvailable(size);
+}
+
+// Where the record at offset at ends, or -1 when it does not lie whole in the buffer.
+qsizetype DictionaryReader::recordEnd(qsizetype at) const
+{
+    const qsizetype size = m_buffer.size();
+    if (at + 2 > size)
+        return -1;
+    const qsizetype description = at + 2 + countAt(at);
+    if (description + 2 > size)
+        return -1;
+    const qsizetype end = description + 2 + countAt(description);
+    return end <= size ? end : -1;
+}
+
+quint16 DictionaryReader::countAt(qsizetype at) const
+{
+    return qFromLittleEndian<quint16>(m_buffer.constData() + at);
+}
+
+QString DictionaryReader::textAt(qsizetype at) const
+{
+    return Windows1252::decode(m_buffer.constData() + at + 2, countAt(at));
 }
 
 bool DictionaryReader::readText(QString& text)

@@ -21,6 +21,11 @@ private:
     bool readAll(DictionaryContent& content);
     bool readHeader(DictionaryHeader& header);
     bool readWords(QVector<WordEntry>& words);
+    void readBatch(QVector<WordEntry>& words, qint64 count);
+    bool ensureRecord();
+    qsizetype recordEnd(qsizetype at) const;
+    quint16 countAt(qsizetype at) const;
+    QString textAt(qsizetype at) const;
     bool readText(QString& text);
     bool readBytes(void* destination, qsizetype size);
     bool ensureAvailable(qsizetype size);
@@ -28,5 +33,6 @@ private:
 
     QFile m_file;
     QByteArray m_buffer;
-    qsizetype m_position = 0; // next unread byte in m_buffer
+    qsizetype m_position = 0;          // next unread byte in m_buffer
+    QVector<qsizetype> m_descriptions; // where a batch's descriptions are in m_buffer
 };
