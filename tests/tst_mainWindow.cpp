@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -258,7 +259,18 @@ private slots:
             click("cmdExit");
         });
         answerer.press(QMessageBox::No);
-        click("cmdAdd");
+        // Run as the program runs: the application's event loop must end by itself.
+        bool hung = false;
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        connect(&watchdog, &QTimer::timeout, [&hung] {
+            hung = true;
+            QCoreApplication::quit();
+        });
+        watchdog.start(10000);
+        QTimer::singleShot(0, this, [this] { click("cmdAdd"); });
+        QApplication::exec();
+        QVERIFY(!hung);
         QVERIFY2(answerer.done(), qPrintable(answerer.failures.join('\n')));
         const ModalAnswerer::Seen question = answerer.seen.at(1);
         QCOMPARE(question.title + '|' + question.text,
