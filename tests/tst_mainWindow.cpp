@@ -1,25 +1,28 @@
-// The main window driven as a user drives it: the word list, the word commands, the password
-// gate, About and shutdown, with the real dialogs answered by the modal answerer.
+// The main window driven as a user drives it, with the real dialogs, chooser and message boxes
+// answered by the modal answerer: the word list, the word and file commands, the password gate
+// and shutdown.
 #include "ModalAnswerer.h"
 #include "clsDictionary.h"
+#include "frmDictionary.h"
 #include "frmMain.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 namespace {
 
-const QString kWrongPassword = QStringLiteral("Wrong password");
+const QString kSaveQuestion = QStringLiteral("Do you want to save the changes");
 
-// Types a word and its description into the word dialog and presses Save, or Cancel.
-ModalAnswerer::Action fillWordDialog(const QString& word, const QString& description,
-                                     bool save = true)
+// Types into the word dialog and presses Save, or Cancel.
+ModalAnswerer::Action fillWord(const QString& word, const QString& description, bool save = true)
 {
     return [=](QWidget* form) {
         form->findChild<QLineEdit*>("txtWord")->setText(word);
@@ -28,42 +31,60 @@ ModalAnswerer::Action fillWordDialog(const QString& word, const QString& descrip
     };
 }
 
+// Types into the properties dialog and presses Ok, or Cancel.
+ModalAnswerer::Action fillProperties(const QString& name, const QString& author,
+                                     const QString& password, bool confirm = true)
+{
+    return [=](QWidget* window) {
+        auto* form = static_cast<frmDictionary*>(window);
+        form->txtName->setText(name);
+        form->txtAuthor->setText(author);
+        form->txtPassword->setText(password);
+        form->txtReEnterPassword->setText(password);
+        (confirm ? form->cmdOK : form->cmdCancel)->click();
+    };
+}
+
+QString titleAndText(const ModalAnswerer::Seen& seen)
+{
+    return seen.title + '|' + seen.text;
+}
+
 } // namespace
 
 class tst_mainWindow : public QObject
 {
     Q_OBJECT
 
+    QTemporaryDir folder;
     frmMain* window = nullptr;
+    clsDictionary* document = nullptr;
     QComboBox* list = nullptr;
     QPlainTextEdit* description = nullptr;
+    ModalAnswerer* answerer = nullptr;
 
-    void click(const char* name) { QTest::mouseClick(button(name), Qt::LeftButton); }
-    QPushButton* button(const char* name) { return window->findChild<QPushButton*>(name); }
+    QString path(const QString& name) const { return folder.filePath(name); }
+    void click(const char* name)
+    {
+        QTest::mouseClick(window->findChild<QPushButton*>(name), Qt::LeftButton);
+    }
     void choose(const char* name) { window->findChild<QAction*>(name)->trigger(); }
+    bool answered() const { return answerer->done(); }
 
-    QStringList shownWords() const
+    QString words() const
     {
-        QStringList words;
-        for (int i = 0; i < list->count(); ++i)
-            words << list->itemText(i);
-        return words;
+        QStringList names;
+        document->FillComboBox(names);
+        return names.join(',');
     }
 
-    // Words a, b, c described "A", "B" and "C".
-    void fillThreeWords(const QString& password = {})
+    // Words a, b, c described "A", "B" and "C", with no unsaved changes.
+    void fill(const QString& password = {})
     {
-        window->Dictionary->CreateDictionary(password);
+        document->CreateDictionary(password);
         for (const QString word : {"a", "b", "c"})
-            window->Dictionary->AddWord(word, word.toUpper());
-        window->Dictionary->setDictionaryChanged(false);
-    }
-
-    QString wordsOfDocument() const
-    {
-        QStringList words;
-        window->Dictionary->FillComboBox(words);
-        return words.join(',');
+            document->AddWord(word, word.toUpper());
+        document->setDictionaryChanged(false);
     }
 
 private slots:
@@ -71,195 +92,288 @@ private slots:
     {
         window = new frmMain;
         window->show();
+        document = window->Dictionary;
         list = window->findChild<QComboBox*>("cmbWord");
         description = window->findChild<QPlainTextEdit*>("txtDescription");
+        answerer = new ModalAnswerer;
     }
 
     void cleanup()
     {
-        window->Dictionary->setDictionaryChanged(false); // no save question on the way out
+        QVERIFY2(answerer->done(), qPrintable(answerer->failures.join('\n')));
+        delete answerer;
+        document->setDictionaryChanged(false); // no save question on the way out
         delete window;
-    }
-
-    void startsEmpty()
-    {
-        QCOMPARE(list->count(), 0);
-        QCOMPARE(list->currentIndex(), -1);
-        QCOMPARE(description->toPlainText(), QString());
-        QCOMPARE(window->windowTitle(), QStringLiteral("Dictionary"));
     }
 
     // Every change rebuilds the list in document order with the first word selected.
     void listFollowsEveryChange()
     {
-        fillThreeWords();
+        QCOMPARE(list->count() + list->currentIndex(), -1);
+        fill();
         list->setCurrentIndex(2);
-        QCOMPARE(description->toPlainText(), QStringLiteral("C"));
-        window->Dictionary->setDictionaryName("renamed");
-        QCOMPARE(shownWords(), QStringList({"a", "b", "c"}));
-        QCOMPARE(list->currentIndex(), 0);
-        QCOMPARE(description->toPlainText(), QStringLiteral("A"));
-
-        window->Dictionary->setWordDescription(1, "two\nlines");
+        QCOMPARE(description->toPlainText(), "C");
+        document->setDictionaryName("renamed");
+        QCOMPARE(list->count(), 3);
+        QCOMPARE(list->currentText() + description->toPlainText(), "aA");
+        document->setWordDescription(1, "two\nlines");
         list->setCurrentIndex(1);
-        QCOMPARE(description->toPlainText(), QStringLiteral("two\nlines"));
-
-        window->Dictionary->setDictionaryChanged(false);
-        window->Dictionary->CreateDictionary();
+        QCOMPARE(description->toPlainText(), "two\nlines");
+        document->setDictionaryChanged(false);
+        document->CreateDictionary();
         QCOMPARE(list->count(), 0);
         QCOMPARE(description->toPlainText(), QString());
     }
 
-    void addAppendsFromButtonAndMenu()
+    void wordCommands()
     {
-        fillThreeWords("secret"); // adding asks for no password
-        ModalAnswerer answerer;
-        answerer.actOnWindow("frmWord", fillWordDialog("a", "again"));
-        answerer.actOnWindow("frmWord", fillWordDialog("", ""));
-        answerer.actOnWindow("frmWord", fillWordDialog("never", "added", false));
+        fill("secret"); // adding asks for no password
+        answerer->actOnWindow("frmWord", fillWord("a", "again"));
+        answerer->actOnWindow("frmWord", fillWord("", ""));
+        answerer->actOnWindow("frmWord", fillWord("never", "added", false));
         click("cmdAdd");
         choose("mnuAddWord");
         click("cmdAdd");
-        QVERIFY2(answerer.done(), qPrintable(answerer.failures.join('\n')));
-        QCOMPARE(answerer.seen.at(0).title, QStringLiteral("Add word"));
-        QCOMPARE(wordsOfDocument(), QStringLiteral("a,b,c,a,"));
-        QCOMPARE(window->Dictionary->WordDescription(3), QStringLiteral("again"));
+        QVERIFY(answered());
+        QCOMPARE(answerer->seen.at(0).title, "Add word");
+        QCOMPARE(words(), "a,b,c,a,");
         QCOMPARE(list->currentIndex(), 0);
-    }
 
-    void editWritesBothTextsAtTheSelectedIndex()
-    {
-        fillThreeWords();
+        document->setDictionaryPassword({});
+        QStringList shown;
         list->setCurrentIndex(2);
-        ModalAnswerer answerer;
-        QStringList prefilled;
-        answerer.actOnWindow("frmWord", [&](QWidget* form) {
-            prefilled << form->windowTitle() << form->findChild<QLineEdit*>("txtWord")->text()
-                      << form->findChild<QPlainTextEdit*>("txtDescription")->toPlainText();
-            fillWordDialog("z", "Z")(form);
+        answerer->actOnWindow("frmWord", [&shown](QWidget* form) {
+            shown << form->windowTitle() << form->findChild<QLineEdit*>("txtWord")->text();
+            fillWord("z", "Z")(form);
         });
+        answerer->actOnWindow("frmWord", fillWord("y", "Y", false));
         click("cmdEdit");
-        QVERIFY(answerer.done());
-        QCOMPARE(prefilled, QStringList({"Edit word", "c", "C"}));
-        QCOMPARE(wordsOfDocument(), QStringLiteral("a,b,z"));
-        QCOMPARE(window->Dictionary->WordDescription(2), QStringLiteral("Z"));
-        QCOMPARE(window->Dictionary->WordDescription(0), QStringLiteral("A"));
-
-        // Cancelled: nothing changes, not even the changed state.
-        window->Dictionary->setDictionaryChanged(false);
-        answerer.actOnWindow("frmWord", fillWordDialog("y", "Y", false));
+        document->setDictionaryChanged(false);
         choose("mnuEditWord");
-        QVERIFY(answerer.done());
-        QCOMPARE(wordsOfDocument(), QStringLiteral("a,b,z"));
-        QVERIFY(!window->Dictionary->DictionaryChanged());
-    }
+        QVERIFY(answered());
+        QCOMPARE(shown, QStringList({"Edit word", "c"}));
+        QCOMPARE(words() + document->WordDescription(2), "a,b,z,a,Z");
+        QVERIFY(!document->DictionaryChanged()); // the cancelled edit changed nothing
 
-    void deleteRemovesOnlyTheSelectedWord()
-    {
-        fillThreeWords();
-        window->Dictionary->setWordName(2, "a"); // two equal names
-        list->setCurrentIndex(2);
+        list->setCurrentIndex(3); // the second "a"
         click("cmdDelete");
-        QCOMPARE(wordsOfDocument(), QStringLiteral("a,b"));
         choose("mnuDeleteWord");
-        choose("mnuDeleteWord");
-        QCOMPARE(list->count(), 0);
-        QCOMPARE(description->toPlainText(), QString());
-    }
-
-    void editAndDeleteNeedASelection()
-    {
-        window->Dictionary->AddWord("a", "A");
-        window->Dictionary->setDictionaryPassword("secret");
+        QCOMPARE(words(), "b,z,");
         list->setCurrentIndex(-1);
-        ModalAnswerer answerer; // any window would be unexpected
         click("cmdEdit");
         click("cmdDelete");
-        QTest::qWait(100);
-        QVERIFY2(answerer.done(), qPrintable(answerer.failures.join('\n')));
-        QCOMPARE(wordsOfDocument(), QStringLiteral("a"));
+        QCOMPARE(words(), "b,z,"); // nothing selected: nothing happens
     }
 
     void passwordGate()
     {
-        fillThreeWords("Secret");
-        ModalAnswerer answerer;
-        // Wrong case, a trailing blank and Cancel are all refused; the gate shows why.
+        fill("Secret");
+        // Wrong case, a trailing blank and Cancel are all refused; the gate says why.
         for (const char* answer : {"secret", "Secret "}) {
-            answerer.type(answer);
-            answerer.press(QMessageBox::Ok);
+            answerer->type(answer);
+            answerer->press(QMessageBox::Ok);
         }
-        answerer.cancel();
-        answerer.press(QMessageBox::Ok);
+        answerer->cancel();
+        answerer->press(QMessageBox::Ok);
         click("cmdDelete");
         click("cmdDelete");
         choose("mnuDeleteWord");
-        QVERIFY2(answerer.done(), qPrintable(answerer.failures.join('\n')));
-        QCOMPARE(wordsOfDocument(), QStringLiteral("a,b,c"));
+        QVERIFY(answered());
+        QCOMPARE(words(), "a,b,c");
         QCOMPARE(window->EnteredPassword, QString());
-        const ModalAnswerer::Seen prompt = answerer.seen.at(0);
-        QCOMPARE(prompt.title, QStringLiteral("Lexivault"));
-        QCOMPARE(
-            prompt.text,
-            QStringLiteral("This dictionary is password-protected. Please state the password:"));
-        const ModalAnswerer::Seen refusal = answerer.seen.at(1);
-        QCOMPARE(refusal.title + '|' + refusal.text, QStringLiteral("Error|") + kWrongPassword);
-        QCOMPARE(refusal.icon, QMessageBox::Critical);
-        QCOMPARE(refusal.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(titleAndText(answerer->seen.at(0)),
+                 "Lexivault|This dictionary is password-protected. Please state the password:");
+        QCOMPARE(titleAndText(answerer->seen.at(1)), "Error|Wrong password");
+        QCOMPARE(answerer->seen.at(1).icon, QMessageBox::Critical);
 
         // The right answer is remembered until the password changes.
-        answerer.type("Secret");
+        answerer->type("Secret");
         click("cmdDelete");
         click("cmdDelete");
-        QVERIFY(answerer.done());
-        QCOMPARE(wordsOfDocument(), QStringLiteral("c"));
-        window->Dictionary->setDictionaryPassword("other");
-        answerer.type("Secret");
-        answerer.press(QMessageBox::Ok);
+        document->setDictionaryPassword("other");
+        answerer->type("Secret");
+        answerer->press(QMessageBox::Ok);
         click("cmdDelete");
-        QVERIFY(answerer.done());
-        QCOMPARE(answerer.seen.last().text, kWrongPassword);
-        QCOMPARE(wordsOfDocument(), QStringLiteral("c"));
+        QVERIFY(answered());
+        QCOMPARE(words(), "c");
     }
 
     // A second Add while the first waits runs the same dialog; both runs see its outcome.
     void secondAddInsideTheFirst()
     {
-        ModalAnswerer answerer;
-        answerer.actOnWindow("frmWord", [this](QWidget*) { click("cmdAdd"); });
-        answerer.actOnWindow("frmWord", fillWordDialog("twice", "T"));
+        answerer->actOnWindow("frmWord", [this](QWidget*) { click("cmdAdd"); });
+        answerer->actOnWindow("frmWord", fillWord("twice", "T"));
         click("cmdAdd");
-        QVERIFY(answerer.done());
-        QCOMPARE(wordsOfDocument(), QStringLiteral("twice,twice"));
+        QVERIFY(answered());
+        QCOMPARE(words(), "twice,twice");
     }
 
-    void aboutShowsWhoMadeIt()
+    void about()
     {
-        fillThreeWords();
-        ModalAnswerer answerer;
-        answerer.press(QMessageBox::Ok);
+        answerer->press(QMessageBox::Ok);
         choose("mnuAbout");
-        QVERIFY(answerer.done());
-        const ModalAnswerer::Seen about = answerer.seen.at(0);
-        QCOMPARE(about.title + '|' + about.text,
-                 QStringLiteral("About|This program is made by Quillmark"));
-        QCOMPARE(about.icon, QMessageBox::Information);
-        QCOMPARE(wordsOfDocument(), QStringLiteral("a,b,c"));
+        QVERIFY(answered());
+        QCOMPARE(titleAndText(answerer->seen.at(0)), "About|This program is made by Quillmark");
+        QCOMPARE(answerer->seen.at(0).icon, QMessageBox::Information);
+    }
+
+    void newAsksBeforeReplacing()
+    {
+        fill();
+        document->SaveDictionary(path("old.dyb"));
+        document->AddWord("d", "");
+        answerer->actOnWindow("frmDictionary", fillProperties("x", "x", "x", false));
+        choose("mnuNewDictionary"); // cancelled: nothing changes, nothing is asked
+        answerer->actOnWindow("frmDictionary", fillProperties("Fruit", "Lab", "pw"));
+        answerer->press(QMessageBox::Yes);
+        choose("mnuNewDictionary");
+        QVERIFY(answered());
+        QCOMPARE(titleAndText(answerer->seen.last()), "Save|" + kSaveQuestion);
+        QCOMPARE(answerer->seen.last().buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(document->DictionaryName() + document->DictionaryAuthor() +
+                     document->DictionaryPassword() + words() + document->FileName(),
+                 "FruitLabpw");
+        QCOMPARE(document->OpenDictionary(path("old.dyb")), 0); // Yes saved the old words
+        QCOMPARE(words(), "a,b,c,d");
+    }
+
+    // A failed open says so and keeps the current dictionary, unsaved changes and all.
+    void openReplacesOrReportsAndKeeps()
+    {
+        fill();
+        document->AddWord("unsaved", "");
+        QFile notes(path("notes.dyb"));
+        QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("not a dictionary") > 0);
+        notes.close();
+        answerer->cancel();
+        choose("mnuOpenDictionary");
+        for (const QString& bad : {path("missing.dyb"), path("notes.dyb")}) {
+            answerer->type(bad);
+            answerer->press(QMessageBox::No); // asked before the load
+            answerer->press(QMessageBox::Ok);
+            choose("mnuOpenDictionary");
+        }
+        QVERIFY(answered());
+        QCOMPARE(answerer->seen.at(1).title, "Open dictionary");
+        QCOMPARE(answerer->seen.at(2).text, kSaveQuestion);
+        QCOMPARE(titleAndText(answerer->seen.at(3)), "Error|Could not open dictionary");
+        QCOMPARE(words() + document->FileName(), "a,b,c,unsaved");
+        QVERIFY(document->DictionaryChanged());
+
+        clsDictionary other;
+        other.AddWord("fig", "");
+        other.SaveDictionary(path("other.dyb"));
+        answerer->type(path("other.dyb"));
+        answerer->press(QMessageBox::No);
+        choose("mnuOpenDictionary");
+        QVERIFY(answered());
+        QCOMPARE(list->currentText() + document->FileName(), "fig" + path("other.dyb"));
+    }
+
+    void saveAsAddsTheExtensionOnlyWhenMissing_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("none") << "plain"
+                              << "plain.dyb";
+        QTest::newRow("capitals") << "LOUD.DYB"
+                                  << "LOUD.DYB";
+        QTest::newRow("other") << "notes.txt"
+                               << "notes.txt.dyb";
+        QTest::newRow("earlier") << "a.dyb.txt"
+                                 << "a.dyb.txt.dyb";
+    }
+
+    void saveAsAddsTheExtensionOnlyWhenMissing()
+    {
+        QFETCH(QString, typed);
+        fill();
+        document->AddWord("d", "");
+        answerer->type(path(typed));
+        choose("mnuSave"); // never saved: Save runs Save As
+        QVERIFY(answered());
+        QCOMPARE(answerer->seen.at(0).title, "Save dictionary");
+        QFETCH(QString, saved);
+        QCOMPARE(document->FileName(), path(saved));
+        QVERIFY(QFile::exists(document->FileName()) && !document->DictionaryChanged());
+    }
+
+    void saveReportsFailureAndKeepsTheChanges()
+    {
+        fill();
+        document->AddWord("d", "");
+        document->setFileName(path("no folder/words.dyb"));
+        answerer->press(QMessageBox::Ok);
+        choose("mnuSave");
+        QVERIFY(answered());
+        QCOMPARE(titleAndText(answerer->seen.last()), "Error|Could not save dictionary");
+        QVERIFY(document->DictionaryChanged());
+    }
+
+    // Yes for a dictionary without a file asks where to save; a failed save is reported and
+    // the question comes again, so the words are never lost unless the user says No.
+    void saveQuestionNeverLosesWordsSilently()
+    {
+        fill();
+        document->AddWord("d", "");
+        answerer->actOnWindow("frmDictionary", fillProperties("", "", ""));
+        answerer->press(QMessageBox::Yes);
+        answerer->type(path("no folder/first.dyb"));
+        answerer->press(QMessageBox::Ok);
+        answerer->press(QMessageBox::Yes);
+        answerer->type(path("kept"));
+        choose("mnuNewDictionary");
+        QVERIFY(answered());
+        QStringList titles;
+        for (const ModalAnswerer::Seen& seen : answerer->seen)
+            titles << seen.title;
+        QCOMPARE(titles.join(','), "Dictionary properties,Save,Save dictionary,Error,Save,"
+                                   "Save dictionary");
+        clsDictionary kept;
+        QCOMPARE(kept.OpenDictionary(path("kept.dyb")), 0);
+        QCOMPARE(kept.WordCount(), 3);
+    }
+
+    void editDictionaryIsGuardedAndAlwaysMarksChanged()
+    {
+        document->CreateDictionary("pw", "Lab", "Fruit");
+        answerer->type("wrong");
+        answerer->press(QMessageBox::Ok);
+        choose("mnuEditDictionary");
+        QStringList shown;
+        answerer->type("pw");
+        answerer->actOnWindow("frmDictionary", [&shown](QWidget* window) {
+            auto* form = static_cast<frmDictionary*>(window);
+            shown << form->txtName->text() << form->txtAuthor->text() << form->txtPassword->text()
+                  << form->txtReEnterPassword->text();
+            form->cmdOK->click(); // unchanged
+        });
+        choose("mnuEditDictionary");
+        QVERIFY(answered());
+        QCOMPARE(answerer->seen.at(1).text, "Wrong password");
+        QCOMPARE(shown.join(','), "Fruit,Lab,pw,pw");
+        QVERIFY(document->DictionaryChanged());
+
+        answerer->actOnWindow("frmDictionary", fillProperties("Fruit", "", ""));
+        choose("mnuEditDictionary"); // the right password is remembered
+        const qsizetype shownBefore = answerer->seen.size();
+        answerer->actOnWindow("frmDictionary", fillProperties("", "", "", false));
+        choose("mnuEditDictionary");
+        QVERIFY(answered());
+        QCOMPARE(answerer->seen.size(), shownBefore + 1); // no password left: no prompt
     }
 
     // Closing the window while a word dialog waits asks the save question, ends that wait as a
-    // cancel and leaves no window open.
+    // cancel and lets the application's event loop end, as it ends the program.
     void shutdownWhileADialogWaits()
     {
-        fillThreeWords();
-        window->Dictionary->setDictionaryChanged(true);
-        ModalAnswerer answerer;
-        answerer.actOnWindow("frmWord", [this](QWidget* form) {
+        fill();
+        document->setDictionaryChanged(true);
+        answerer->actOnWindow("frmWord", [this](QWidget* form) {
             form->findChild<QLineEdit*>("txtWord")->setText("unsaved");
             click("cmdExit");
         });
-        answerer.press(QMessageBox::No);
-        // Run as the program runs: the application's event loop must end by itself.
+        answerer->press(QMessageBox::No);
         bool hung = false;
         QTimer watchdog;
         watchdog.setSingleShot(true);
@@ -271,13 +385,9 @@ private slots:
         QTimer::singleShot(0, this, [this] { click("cmdAdd"); });
         QApplication::exec();
         QVERIFY(!hung);
-        QVERIFY2(answerer.done(), qPrintable(answerer.failures.join('\n')));
-        const ModalAnswerer::Seen question = answerer.seen.at(1);
-        QCOMPARE(question.title + '|' + question.text,
-                 QStringLiteral("Save|Do you want to save the changes"));
-        QCOMPARE(question.icon, QMessageBox::Question);
-        QCOMPARE(question.buttons, QMessageBox::Yes | QMessageBox::No);
-        QCOMPARE(wordsOfDocument(), QStringLiteral("a,b,c"));
+        QVERIFY(answered());
+        QCOMPARE(titleAndText(answerer->seen.at(1)), "Save|" + kSaveQuestion);
+        QCOMPARE(words(), "a,b,c");
         for (QWidget* top : QApplication::topLevelWidgets())
             QVERIFY2(!top->isVisible(), qPrintable(top->objectName()));
     }
