@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QLabel>
 #include <QRect>
 #include <QString>
 #include <QWidget>
@@ -28,6 +29,16 @@ Control* addControl(QWidget* form, const char* name, const QString& text, const 
     control->setObjectName(QLatin1String(name));
     control->setGeometry(fromTwips(twips));
     return control;
+}
+
+// A text box is announced by the label before it, without the label's colon. Buttons and
+// menu items need nothing: Qt names them after their captions, less the access key's "&".
+inline void nameAfterLabel(QWidget* box, const QLabel* label)
+{
+    QString name = label->text();
+    if (name.endsWith(u':'))
+        name.chop(1);
+    box->setAccessibleName(name);
 }
 
 // The layouts leave 17 pixels for a label and 19 for a one-line text box, so the entry

@@ -35,6 +35,11 @@ frmDictionary::frmDictionary(QWidget* parent)
     cmdCancel = addControl<QPushButton>(this, "cmdCancel", QStringLiteral("&Cancel"),
                                         {2760, 2520, 1575, 375});
 
+    nameAfterLabel(txtName, lblName);
+    nameAfterLabel(txtAuthor, lblAuthor);
+    nameAfterLabel(txtPassword, lblPassword);
+    nameAfterLabel(txtReEnterPassword, Label2);
+
     txtPassword->setEchoMode(QLineEdit::Password);
     txtReEnterPassword->setEchoMode(QLineEdit::Password);
     // Masked characters show as "*" (42), whatever the style's own mask character.

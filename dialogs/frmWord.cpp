@@ -32,6 +32,9 @@ frmWord::frmWord(QWidget* parent)
     cmdCancel = addControl<QPushButton>(this, "cmdCancel", QStringLiteral("&Cancel"),
                                         {3120, 3000, 1695, 375});
 
+    nameAfterLabel(txtWord, lblWord);
+    nameAfterLabel(txtDescription, lblDescription);
+
     // Long lines wrap at the box's width, so only a vertical scroll bar is needed.
     txtDescription->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     txtDescription->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

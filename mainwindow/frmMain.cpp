@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLayout>
 #include <QListView>
 #include <QMenuBar>
@@ -65,6 +66,13 @@ void frmMain::createControls()
     cmbWord = new QComboBox(client);
     cmbWord->setObjectName(QStringLiteral("cmbWord"));
     cmbWord->setGeometry(twips(240, 240, 5655, 315));
+    // Neither box has a caption of its own, so screen readers are told what each holds. On
+    // Linux Qt names a combo box after its current item and takes the list's own name from a
+    // label whose buddy it is, so a hidden label gives it there.
+    cmbWord->setAccessibleName(tr("Word"));
+    auto* wordLabel = new QLabel(tr("Word"), client);
+    wordLabel->setBuddy(cmbWord);
+    wordLabel->hide();
     // A million words must neither be measured for the width nor laid out one by one.
     cmbWord->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_words = new QStringListModel(cmbWord);
@@ -77,6 +85,7 @@ void frmMain::createControls()
     txtDescription = new QPlainTextEdit(client);
     txtDescription->setObjectName(QStringLiteral("txtDescription"));
     txtDescription->setGeometry(twips(240, 600, 5655, 3375));
+    txtDescription->setAccessibleName(tr("Description"));
     txtDescription->setReadOnly(true);
     txtDescription->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtDescription->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -109,6 +118,7 @@ void frmMain::createMenus()
     QMenu* mnuFile = menuBar()->addMenu(tr("&File"));
     mnuFile->menuAction()->setObjectName(QStringLiteral("mnuFile"));
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    mnuFile->setAccessibleName(tr("File")); // the opened menu, named like its menu bar item
     connect(addMenuItem(mnuFile, "mnuNewDictionary", tr("&New Dictionary")), &QAction::triggered,
             this, &frmMain::mnuNewDictionary_Click);
     connect(addMenuItem(mnuFile, "mnuOpenDictionary", tr("&Open Dictionary")), &QAction::triggered,
@@ -125,6 +135,7 @@ void frmMain::createMenus()
     QMenu* mnuEdit = menuBar()->addMenu(tr("&Edit"));
     mnuEdit->menuAction()->setObjectName(QStringLiteral("mnuEdit"));
     mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+    mnuEdit->setAccessibleName(tr("Edit"));
     connect(addMenuItem(mnuEdit, "mnuAddWord", tr("&Add Word")), &QAction::triggered, this,
             &frmMain::cmdAdd_Click);
     connect(addMenuItem(mnuEdit, "mnuEditWord", tr("&Edit Word")), &QAction::triggered, this,
