@@ -1,4 +1,5 @@
-// The .dyb byte layout, hostile files, and what a failed open or save leaves behind.
+// The .dyb byte layout, its Windows-1252 text, the created date it keeps, hostile files, and what
+// a failed open or save leaves behind.
 #include "clsDictionary.h"
 
 #include <QDir>
@@ -7,7 +8,7 @@
 #include <QtEndian>
 #include <QtTest>
 
-#include <climits>
+#include <algorithm>
 
 namespace {
 
@@ -20,19 +21,19 @@ const QByteArray kExample = QByteArray::fromHex("0500467275697403004c61620000"
                                                 "0b006120726564206672756974"
                                                 "0400706561720000");
 
-QByteArray counted(const QByteArray& text)
-{
-    QByteArray count(2, '\0');
-    qToLittleEndian<quint16>(quint16(text.size()), count.data());
-    return count + text;
-}
+// The created date's text is checked in Korean, whatever the machine's locale: its short forms
+// ("yy. M. d." and "AP h:mm") have spaces in the date, a two-digit year that must be widened, no
+// seconds and the AM/PM mark first. Set before Qt first reads the locale.
+const bool kKoreanLocale = qputenv("LC_ALL", "ko_KR.UTF-8");
 
-// Empty name, author and password, created 0, then the upper index and the records.
-QByteArray emptyHeaderFile(qint32 upperIndex, const QByteArray& records = {})
+// Empty name, author and password, created 0; the upper index and the records follow.
+const QByteArray kEmptyHeader(14, '\0');
+
+QByteArray bytesOf(double value)
 {
-    QByteArray bytes(18, '\0');
-    qToLittleEndian(upperIndex, bytes.data() + 14);
-    return bytes + records;
+    QByteArray bytes(8, '\0');
+    qToLittleEndian(value, bytes.data());
+    return bytes;
 }
 
 QByteArray readBytes(const QString& path)
@@ -47,7 +48,7 @@ void writeBytes(const QString& path, const QByteArray& bytes)
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
 }
 
-// Everything that a failed open or save must leave as it was.
+// Everything of a document that a failed open or save must keep.
 QString snapshot(const clsDictionary& d)
 {
     QStringList parts{d.FileName(),           QString::number(d.DictionaryChanged()),
@@ -67,153 +68,177 @@ class tst_dictionaryFormat : public QObject
     QTemporaryDir m_dir;
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
-    // A document with unsaved edits to a file it was saved to.
-    void prepareEdited(clsDictionary& d)
+    // Opens an otherwise empty file whose created date is these 8 bytes; gives that date as text.
+    QString openCreated(clsDictionary& d, const QByteArray& created)
     {
-        d.CreateDictionary("pw", "au", "nm");
-        d.AddWord("keep", "me");
-        QCOMPARE(d.SaveDictionary(path("previous.dyb")), 0);
-        d.setWordDescription(0, "edited");
+        writeBytes(path("created.dyb"), kEmptyHeader.left(6) + created + "\xff\xff\xff\xff");
+        return d.OpenDictionary(path("created.dyb")) == 0 ? d.DictionaryCreated() : "unreadable";
+    }
+
+    QByteArray savedCreated(clsDictionary& d)
+    {
+        return d.SaveDictionary(path("saved.dyb")) == 0 ? readBytes(path("saved.dyb")).mid(6, 8)
+                                                        : "unsaved";
     }
 
 private slots:
-    void workedExampleRoundTripsByteForByte()
+    // The worked example reads field by field and saves back byte for byte; bytes after the last
+    // record are ignored on reading and gone after saving.
+    void workedExample()
     {
-        // Bytes after the last record are ignored on reading and gone after saving.
         writeBytes(path("example.dyb"), kExample + "trailing");
-        clsDictionary opened;
-        QCOMPARE(opened.OpenDictionary(path("example.dyb")), 0);
-        QCOMPARE(opened.DictionaryName() + '/' + opened.DictionaryAuthor(), "Fruit/Lab");
-        QCOMPARE(opened.DictionaryPassword(), "");
-        QCOMPARE(opened.WordCount(), 1);
-        QCOMPARE(opened.WordName(0) + '/' + opened.WordDescription(0), "apple/a red fruit");
-        QCOMPARE(opened.WordName(1) + '/' + opened.WordDescription(1), "pear/");
-        QCOMPARE(opened.SaveDictionary(path("resaved.dyb")), 0);
+        clsDictionary d;
+        QCOMPARE(d.OpenDictionary(path("example.dyb")), 0);
+        QCOMPARE(snapshot(d), path("example.dyb") + "|0|Fruit|Lab||" + d.DictionaryCreated() +
+                                  "|apple=a red fruit|pear=");
+        QCOMPARE(d.SaveDictionary(path("resaved.dyb")), 0);
         QCOMPARE(readBytes(path("resaved.dyb")), kExample);
     }
 
-    void emptyDictionaryIsEighteenBytesEvenOverALongerFile()
+    // A save leaves only the new content, even over a longer file: a new, empty dictionary is 18
+    // bytes, created now. Texts are counted in bytes after conversion, up to 65,535 of them.
+    void savedLayout()
     {
-        writeBytes(path("empty.dyb"), QByteArray(4096, 'j'));
+        writeBytes(path("layout.dyb"), QByteArray(4096, 'j'));
+        const QDateTime now = QDateTime::currentDateTime();
         clsDictionary d;
-        QCOMPARE(d.SaveDictionary(path("empty.dyb")), 0);
-        const QByteArray bytes = readBytes(path("empty.dyb"));
+        QCOMPARE(d.SaveDictionary(path("layout.dyb")), 0);
+        QByteArray bytes = readBytes(path("layout.dyb"));
         QCOMPARE(bytes.size(), 18);
-        QCOMPARE(bytes.left(6), QByteArray(6, '\0'));
-        QCOMPARE(bytes.mid(14), QByteArray(4, '\xff'));
-    }
+        const double nowOle = // an OLE date: days since 1899-12-30 00:00 in local time
+            QDate(1899, 12, 30).daysTo(now.date()) + now.time().msecsSinceStartOfDay() / 86400000.0;
+        QVERIFY(qAbs(qFromLittleEndian<double>(bytes.constData() + 6) - nowOle) * 86400 < 5);
+        QCOMPARE(bytes.replace(6, 8, QByteArray(8, '\0')), kEmptyHeader + "\xff\xff\xff\xff");
 
-    void textsAreCountedInBytesAfterConversion()
-    {
-        clsDictionary d;
-        d.setDictionaryPassword("secret"); // plain bytes in the file
+        d.CreateDictionary("secret");
         d.AddWord(QString(300, 'x'), "");
-        QCOMPARE(d.SaveDictionary(path("counted.dyb")), 0);
-        QCOMPARE(readBytes(path("counted.dyb")).mid(4, 8), counted("secret"));
-        QCOMPARE(readBytes(path("counted.dyb")).mid(24),
-                 QByteArray("\x2c\x01") + QByteArray(300, 'x') + counted(""));
+        QCOMPARE(d.SaveDictionary(path("layout.dyb")), 0);
+        QCOMPARE(readBytes(path("layout.dyb")).mid(4, 8), QByteArray("\x06\0secret", 8));
+        QCOMPARE(readBytes(path("layout.dyb")).mid(24),
+                 "\x2c\x01" + QByteArray(300, 'x') + QByteArray(2, '\0'));
 
-        // The 16-bit count limits bytes, not UTF-16 units: 80,000 units make 40,000 bytes.
+        // 80,000 UTF-16 units of characters outside the BMP make only 40,000 bytes.
         d.setWordName(0, QString(65535, 'x'));
         d.setWordDescription(0, QString::fromUcs4(U"\U0001F600").repeated(40000));
-        QCOMPARE(d.SaveDictionary(path("counted.dyb")), 0);
-        QCOMPARE(readBytes(path("counted.dyb")).size(), 24 + 2 + 65535 + 2 + 40000);
+        QCOMPARE(d.SaveDictionary(path("layout.dyb")), 0);
     }
 
-    void everyByteReadsAsOneCharacterAndSavesBack()
+    // Every byte reads as one character (the five undefined ones as the control of the same
+    // value) and saves back as itself; a character the code page lacks becomes one '?', and so
+    // does a surrogate pair or a lone surrogate.
+    void windows1252()
     {
         QByteArray all;
         for (int b = 0; b < 256; ++b)
             all += char(b);
-        const QByteArray file = emptyHeaderFile(0, counted("w") + counted(all));
+        // Upper index 0: the word "w" and a description of all 256 bytes.
+        const QByteArray file = kEmptyHeader + QByteArray("\0\0\0\0\x01\0w\0\x01", 9) + all;
         writeBytes(path("all.dyb"), file);
         clsDictionary d;
         QCOMPARE(d.OpenDictionary(path("all.dyb")), 0);
         const QString text = d.WordDescription(0);
         QCOMPARE(text.size(), 256);
         QCOMPARE(text.at(0x80), QChar(0x20AC)); // euro sign
-        QCOMPARE(text.at(0xE9), QChar(0x00E9));
+        QCOMPARE(text.at(0x9F), QChar(0x0178)); // Y with diaeresis
         for (int undefined : {0x81, 0x8D, 0x8F, 0x90, 0x9D})
             QCOMPARE(text.at(undefined), QChar(undefined));
-        QCOMPARE(d.SaveDictionary(path("all2.dyb")), 0);
-        QCOMPARE(readBytes(path("all2.dyb")), file);
+        QCOMPARE(d.SaveDictionary(path("all.dyb")), 0);
+        QCOMPARE(readBytes(path("all.dyb")), file);
+
+        d.setWordName(0, QString("A") + QChar(0x4E2D) + "B" + QString::fromUcs4(U"\U0001F600") +
+                             "C" + QChar(0xD800) + "D" + QChar(0xDC00) + "E" + QChar(0x20AC));
+        QCOMPARE(d.SaveDictionary(path("all.dyb")), 0);
+        QCOMPARE(readBytes(path("all.dyb")).mid(18),
+                 QByteArray("\x0a\0A?B?C?D?E\x80\0\x01", 14) + all);
     }
 
-    void missingCharactersBecomeOneQuestionMarkEach()
+    // The created date is kept bit for bit, even when it names no date-time (then it reads as
+    // empty text); its text sets the same date-time again, to the second.
+    void createdDate_data()
     {
-        const QString word = QString("A") + QChar(0x4E2D) + "B" + QString::fromUcs4(U"\U0001F600") +
-                             "C" + QChar(0xD800) + "D" + QChar(0xDC00) + "E" + QChar(0x20AC);
+        QTest::addColumn<QByteArray>("created");
+        QTest::addColumn<bool>("empty");
+        QTest::newRow("NaN with payload") << QByteArray::fromHex("230100000000f87f") << true;
+        QTest::newRow("-inf") << bytesOf(-qInf()) << true;
+        QTest::newRow("year 99") << bytesOf(-657435.0) << true;
+        QTest::newRow("year 100") << bytesOf(-657434.5) << false;
+        QTest::newRow("year 10000") << bytesOf(2958466.0) << true;
+        QTest::newRow("2023-03-15 02:57:46.598") << bytesOf(45000.123456) << false;
+        QTest::newRow("1899-12-29 06:00") << bytesOf(-1.25) << false;
+    }
+
+    void createdDate()
+    {
+        QFETCH(QByteArray, created);
         clsDictionary d;
-        d.AddWord(word, "");
-        QCOMPARE(d.SaveDictionary(path("missing.dyb")), 0);
-        QCOMPARE(readBytes(path("missing.dyb")).mid(18), counted("A?B?C?D?E\x80") + counted(""));
+        const QString text = openCreated(d, created);
+        QTEST(text.isEmpty(), "empty");
+        QCOMPARE(savedCreated(d), created);
+        if (text.isEmpty())
+            return;
+        QVERIFY(d.setDictionaryCreated(text));
+        const double seconds = qFromLittleEndian<double>(savedCreated(d).constData()) * 86400 -
+                               qFromLittleEndian<double>(created.constData()) * 86400;
+        QVERIFY2(qAbs(seconds) < 1, qPrintable(QString::number(seconds)));
     }
 
-    void hostileFilesFailAndKeepTheDocument_data()
+    // Before 1899-12-30 the whole part counts days back and the fraction the time forward: -1.25
+    // has the date of -1.0 (1899-12-29) and the time of 0.25 (06:00), in any locale's form.
+    void createdBeforeTheEpoch()
     {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<int>("status");
-        for (int length = 0; length < kExample.size(); ++length)
-            QTest::addRow("example cut to %d bytes", length) << kExample.left(length) << -1;
-        QTest::newRow("index -2") << emptyHeaderFile(-2) << -1;
-        QTest::newRow("index INT_MIN") << emptyHeaderFile(INT_MIN) << -1;
-        QTest::newRow("index INT_MAX") << emptyHeaderFile(INT_MAX, QByteArray(8, '\0')) << -1;
-        // Each record takes at least 4 bytes: 12 bytes can hold 3 empty records, not 4.
-        QTest::newRow("3 records in 12 bytes") << emptyHeaderFile(2, QByteArray(12, '\0')) << 0;
-        QTest::newRow("4 records in 12 bytes") << emptyHeaderFile(3, QByteArray(12, '\0')) << -1;
-    }
-
-    void hostileFilesFailAndKeepTheDocument()
-    {
-        QFETCH(QByteArray, file);
-        QFETCH(int, status);
-        writeBytes(path("hostile.dyb"), file);
         clsDictionary d;
-        prepareEdited(d);
-        const QString before = snapshot(d);
-        QCOMPARE(d.OpenDictionary(path("hostile.dyb")), status);
-        QCOMPARE(d.WordCount(), status == 0 ? 2 : 0);
-        if (status != 0)
-            QCOMPARE(snapshot(d), before);
+        const QString text = openCreated(d, bytesOf(-1.25)), day = openCreated(d, bytesOf(-1.0)),
+                      time = openCreated(d, bytesOf(0.25));
+        const auto prefix = std::mismatch(text.begin(), text.end(), day.begin(), day.end()).first;
+        const auto suffix =
+            std::mismatch(text.rbegin(), text.rend(), time.rbegin(), time.rend()).first;
+        QVERIFY2(prefix >= suffix.base(), qPrintable(text + " / " + day + " / " + time));
     }
 
-    // Run in an empty folder: nothing may appear in it, and an existing file must stay whole.
-    void failuresTouchNoFileAndNoState_data()
+    // A failed open or save keeps the content, FileName and change flag, creates no file and
+    // leaves the existing one whole: every truncation of the worked example, an impossible upper
+    // index, a missing file, a folder that is missing or is a file, a text over 65,535 bytes.
+    void failuresKeepEverything_data()
     {
         QTest::addColumn<bool>("save");
         QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("old"); // what old.dyb holds
         QTest::addColumn<int>("nameBytes");
-        QTest::newRow("open missing file") << false << "absent.dyb" << 2;
-        QTest::newRow("open empty name") << false << "" << 2;
-        QTest::newRow("open a folder") << false << "." << 2;
-        QTest::newRow("save empty name") << true << "" << 2;
-        QTest::newRow("save to a missing folder") << true << "missing/x.dyb" << 2;
-        QTest::newRow("save where the folder is a file") << true << "plain/x.dyb" << 2;
-        QTest::newRow("save a text over 65,535 bytes") << true << "old.dyb" << 65536;
+        for (int length = 0; length < kExample.size(); ++length)
+            QTest::addRow("open the example cut to %d bytes", length)
+                << false << "old.dyb" << kExample.left(length) << 2;
+        QTest::newRow("index -2") << false << "old.dyb" << kEmptyHeader + "\xfe\xff\xff\xff" << 2;
+        QTest::newRow("index INT_MAX")
+            << false << "old.dyb" << kEmptyHeader + "\xff\xff\xff\x7f" + QByteArray(8, '\0') << 2;
+        QTest::newRow("open a missing file") << false << "absent.dyb" << kExample << 2;
+        QTest::newRow("save with no name") << true << "" << kExample << 2;
+        QTest::newRow("save to a missing folder") << true << "missing/x.dyb" << kExample << 2;
+        QTest::newRow("save where the folder is a file") << true << "plain/x.dyb" << kExample << 2;
+        QTest::newRow("save to a name that is a folder") << true << "." << kExample << 2;
+        QTest::newRow("save a text over 65,535 bytes") << true << "old.dyb" << kExample << 65536;
     }
 
-    void failuresTouchNoFileAndNoState()
+    void failuresKeepEverything()
     {
         QFETCH(bool, save);
         QFETCH(QString, name);
+        QFETCH(QByteArray, old);
         QFETCH(int, nameBytes);
-        QTemporaryDir work;
-        const QString previousCurrent = QDir::currentPath();
-        QDir::setCurrent(work.path());
+        QTemporaryDir work; // the current folder from here on, so that "" has a place to go
+        QVERIFY(QDir::setCurrent(work.path()));
         writeBytes("plain", "a file, not a folder");
-        writeBytes("old.dyb", kExample);
-        clsDictionary d;
-        prepareEdited(d);
-        d.setDictionaryName(QString(nameBytes, 'n'));
+        writeBytes("old.dyb", old);
+        clsDictionary d; // edited, of a file
+        d.CreateDictionary("pw", "au", QString(nameBytes, 'n'));
+        d.AddWord("keep", "me");
+        d.setFileName("previous.dyb");
+        d.setDictionaryChanged(true);
         const QString before = snapshot(d);
-        const int status = save ? d.SaveDictionary(name) : d.OpenDictionary(name);
-        const QStringList files = QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-        const QByteArray old = readBytes("old.dyb");
-        QDir::setCurrent(previousCurrent);
-        QCOMPARE(status, -1);
+        QCOMPARE(save ? d.SaveDictionary(name) : d.OpenDictionary(name), -1);
         QCOMPARE(snapshot(d), before);
-        QCOMPARE(files, QStringList({"old.dyb", "plain"}));
-        QCOMPARE(old, kExample);
+        QCOMPARE(QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList({"old.dyb", "plain"}));
+        QCOMPARE(readBytes("old.dyb"), old);
     }
 };
 
