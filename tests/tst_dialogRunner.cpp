@@ -1,8 +1,10 @@
+// The entry dialogs run by clsDialog: how a run fills the text boxes and reads the outcome, and
+// what closes the word and properties dialogs.
 #include "ModalAnswerer.h"
 #include "clsDialog.h"
+#include "frmDictionary.h"
 #include "frmWord.h"
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -12,19 +14,15 @@
 
 namespace {
 
-QVariantMap bag(const QString& word, const QString& description, const QString& returned = {})
-{
-    QVariantMap result{{"txtWord", word}, {"txtDescription", description}};
-    if (!returned.isEmpty())
-        result.insert("Returned", returned);
-    return result;
-}
-
 const QVariantMap cancelled{{"Returned", "CANCEL"}};
 
-frmWord* word(QWidget* window)
+// Neither key may close an entry dialog, whichever of its controls has it.
+void pressEnterAndEscapeEverywhere(QWidget* window)
 {
-    return static_cast<frmWord*>(window);
+    for (QWidget* control : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        QTest::keyClick(control, Qt::Key_Return);
+        QTest::keyClick(control, Qt::Key_Escape);
+    }
 }
 
 } // namespace
@@ -44,111 +42,81 @@ private slots:
     }
     void cleanup() { delete form; }
 
-    void confirmReturnsEveryText()
+    // A run fills every box from the bag, emptying those it does not name and ignoring keys
+    // that name no box, and keeps the form's title on an empty caption. The outcome is the Tag
+    // upper-cased, nothing trimmed; only "OK" brings the boxes' texts.
+    void runFillsTheBoxesAndReturnsTheTagUpperCased()
     {
-        ModalAnswerer answerer;
-        answerer.actOnWindow("frmWord", [](QWidget* window) {
-            QTest::keyClicks(word(window)->txtDescription, "a fruit");
-            QTest::keyClick(word(window)->txtDescription, Qt::Key_Return);
-            QTest::keyClicks(word(window)->txtDescription, "red");
-            word(window)->cmdSave->click();
-        });
-        QCOMPARE(dialog.ShowDialog({}, "Add word"), bag("", "a fruit\nred", "OK"));
-        QVERIFY(answerer.done());
-        QVERIFY(form->isHidden());
+        const QList<std::pair<QString, QVariantMap>> cases{
+            {"ok", {{"Returned", "OK"}, {"txtWord", "w"}, {"txtDescription", ""}}},
+            {"later", {{"Returned", "LATER"}}},
+            {"ok ", {{"Returned", "OK "}}}};
+        form->setWindowTitle("Edit word");
+        for (const auto& [tag, expected] : cases) {
+            form->txtDescription->setPlainText("left over");
+            ModalAnswerer answerer;
+            answerer.actOnWindow("frmWord",
+                                 [tag = tag](QWidget* window) { window->setProperty("Tag", tag); });
+            QCOMPARE(dialog.ShowDialog({{"txtWord", "w"}, {"txtOther", "x"}}, ""), expected);
+        }
+        QCOMPARE(form->windowTitle(), "Edit word");
     }
 
-    void eachRunRewritesEveryBoxAndEmptyCaptionKeepsTitle()
+    // A run ends on a button, on closing the form through the window manager, or when the form
+    // is destroyed; Enter and Escape end nothing, whichever control has them.
+    void onlyButtonsClosingOrDestroyingEndARun()
     {
         ModalAnswerer answerer;
-        QStringList shown;
-        auto noteAndCancel = [&shown](QWidget* window) {
-            shown << window->windowTitle() << word(window)->txtWord->text()
-                  << word(window)->txtDescription->toPlainText();
-            word(window)->cmdCancel->click();
-        };
-        for (int run = 0; run < 3; ++run)
-            answerer.actOnWindow("frmWord", noteAndCancel);
-        QCOMPARE(dialog.ShowDialog(bag("old", "text"), ""), cancelled);
-        QCOMPARE(dialog.ShowDialog({{"txtWord", "new"}, {"txtOther", "x"}}, "Edit word"),
-                 cancelled);
+        answerer.actOnWindow("frmWord", [this](QWidget* window) {
+            pressEnterAndEscapeEverywhere(window);
+            QVERIFY(window->isVisible());
+            form->cmdSave->click();
+        });
+        answerer.actOnWindow("frmWord", [](QWidget* window) { window->close(); });
+        answerer.actOnWindow("frmWord", [this](QWidget*) { delete std::exchange(form, nullptr); });
+        QCOMPARE(dialog.ShowDialog({}, "").value("txtDescription"), "\n");
         QCOMPARE(dialog.ShowDialog({}, ""), cancelled);
-        QCOMPARE(shown, QStringList({"Add a word", "old", "text", "Edit word", "new", "",
-                                     "Edit word", "", ""}));
+        QCOMPARE(dialog.ShowDialog({}, ""), cancelled);
         QVERIFY(answerer.done());
     }
 
-    void outcomeWordIsUpperCased_data()
+    // Only Ok compares the passwords, exactly: a refusal says so and keeps the dialog and its
+    // entries until they match, both empty included. Cancel compares nothing.
+    void propertiesDialogConfirmsOnlyMatchingPasswords()
     {
-        QTest::addColumn<QString>("tag");
-        QTest::addColumn<QVariantMap>("expected");
-        QTest::newRow("ok") << "ok" << bag("w", "d", "OK");
-        QTest::newRow("other word") << "later" << QVariantMap{{"Returned", "LATER"}};
-        QTest::newRow("nothing trimmed") << "ok " << QVariantMap{{"Returned", "OK "}};
-    }
-
-    void outcomeWordIsUpperCased()
-    {
-        QFETCH(QString, tag);
-        ModalAnswerer answerer;
-        answerer.actOnWindow("frmWord",
-                             [tag](QWidget* window) { window->setProperty("Tag", tag); });
-        QTEST(dialog.ShowDialog(bag("w", "d"), "Edit word"), "expected");
-    }
-
-    void closingWithoutButtonsCancels_data()
-    {
-        QTest::addColumn<QString>("how");
-        QTest::newRow("window manager") << "close";
-        QTest::newRow("every window closed at shutdown") << "closeAll";
-        QTest::newRow("form destroyed") << "delete";
-    }
-
-    void closingWithoutButtonsCancels()
-    {
-        QFETCH(QString, how);
-        ModalAnswerer answerer;
-        answerer.actOnWindow("frmWord", [this, how](QWidget* window) {
-            QTest::keyClicks(word(window)->txtWord, "typed");
-            if (how == "close")
-                window->close();
-            else if (how == "closeAll")
-                QApplication::closeAllWindows();
-            else
-                delete std::exchange(form, nullptr);
-        });
-        QCOMPARE(dialog.ShowDialog({}, "Add word"), cancelled);
-    }
-
-    void enterAndEscapeDoNotClose()
-    {
-        ModalAnswerer answerer;
-        bool stayedOpen = false;
-        answerer.actOnWindow("frmWord", [&stayedOpen](QWidget* window) {
-            frmWord* form = word(window);
-            for (QWidget* control : QList<QWidget*>{form->txtWord, form->txtDescription,
-                                                    form->cmdSave, form->cmdCancel}) {
-                QTest::keyClick(control, Qt::Key_Return);
-                QTest::keyClick(control, Qt::Key_Escape);
+        frmDictionary properties;
+        dialog.ReferenceForm = &properties;
+        ModalAnswerer answerer; // fails on a message box nobody expects
+        QString kept;
+        answerer.actOnWindow("frmDictionary", [&answerer, &kept](QWidget* window) {
+            auto* form = static_cast<frmDictionary*>(window);
+            pressEnterAndEscapeEverywhere(form);
+            for (const QString reEntered : {"SECRET", "secret "}) {
+                form->txtPassword->setText("secret");
+                form->txtReEnterPassword->setText(reEntered);
+                answerer.press(QMessageBox::Ok);
+                form->cmdOK->click();
+                QVERIFY(form->isVisible());
             }
-            stayedOpen = window->isVisible() && window->property("Tag").toString().isEmpty();
-            word(window)->cmdSave->click();
+            kept = form->txtPassword->displayText() + '|' + form->txtReEnterPassword->text();
+            form->txtPassword->clear();
+            form->txtReEnterPassword->clear();
+            form->cmdOK->click();
+            form->close(); // ends the run, should Ok have refused
         });
-        QCOMPARE(dialog.ShowDialog({}, "Add word").value("txtDescription"), "\n");
-        QVERIFY(stayedOpen);
-    }
+        QCOMPARE(dialog.ShowDialog({}, "").value("Returned"), "OK");
+        QCOMPARE(kept, "******|secret ");
+        QVERIFY2(answerer.done(), qPrintable(answerer.failures.join('\n')));
+        const ModalAnswerer::Seen refusal = answerer.seen.at(1);
+        QCOMPARE(refusal.title + '|' + refusal.text,
+                 "Error|Password dosen't match. Please try agian");
+        QCOMPARE(refusal.icon, QMessageBox::Critical);
 
-    // A command of the main window may run the same dialog again while the first run waits.
-    void nestedRunSharesTheOutcome()
-    {
-        ModalAnswerer answerer;
-        QVariantMap inner;
-        answerer.actOnWindow("frmWord",
-                             [&](QWidget*) { inner = dialog.ShowDialog(bag("second", ""), ""); });
-        answerer.actOnWindow("frmWord", [](QWidget* window) { word(window)->cmdSave->click(); });
-        const QVariantMap outer = dialog.ShowDialog(bag("first", ""), "Add word");
-        QCOMPARE(inner, bag("second", "", "OK"));
-        QCOMPARE(outer, inner);
+        answerer.actOnWindow("frmDictionary", [](QWidget* window) {
+            static_cast<frmDictionary*>(window)->cmdCancel->click();
+        });
+        QCOMPARE(dialog.ShowDialog({{"txtPassword", "one"}, {"txtReEnterPassword", "two"}}, ""),
+                 cancelled);
         QVERIFY(answerer.done());
     }
 };
