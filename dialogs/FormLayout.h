@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDialog>
 #include <QFont>
 #include <QLabel>
 #include <QRect>
@@ -49,4 +50,22 @@ inline QFont entryDialogFont()
     font.setStyleHint(QFont::SansSerif);
     font.setPointSize(8);
     return font;
+}
+
+// Entry dialogs have a fixed frame with a title and a close button, and no task-bar entry.
+constexpr Qt::WindowFlags kEntryDialogFlags = Qt::Tool | Qt::CustomizeWindowHint |
+                                              Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                                              Qt::MSWindowsFixedSizeDialogHint;
+
+// Names and titles an entry dialog, clears its outcome and fixes its client size.
+inline void setUpEntryDialog(QDialog* form, const char* name, const QString& title,
+                             const QSize& twips)
+{
+    form->setObjectName(QLatin1String(name));
+    form->setWindowTitle(title);
+    form->setProperty("Tag", QString());
+    form->setFont(entryDialogFont());
+    form->setFixedSize(fromTwips(twips.width()), fromTwips(twips.height()));
+    // The program's life follows its main window, not its dialogs.
+    form->setAttribute(Qt::WA_QuitOnClose, false);
 }

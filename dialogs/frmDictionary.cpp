@@ -7,17 +7,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-frmDictionary::frmDictionary(QWidget* parent)
-    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+frmDictionary::frmDictionary(QWidget* parent) : QDialog(parent, kEntryDialogFlags)
 {
-    setObjectName(QStringLiteral("frmDictionary"));
-    setWindowTitle(QStringLiteral("Dictionary properties"));
-    setProperty("Tag", QString());
-    setFont(entryDialogFont());
-    setFixedSize(fromTwips(5085), fromTwips(3090));
-    // The program's life follows its main window, not this dialog.
-    setAttribute(Qt::WA_QuitOnClose, false);
+    setUpEntryDialog(this, "frmDictionary", QStringLiteral("Dictionary properties"), {5085, 3090});
 
     lblName = addControl<QLabel>(this, "lblName", QStringLiteral("Name:"), {360, 615, 1695, 255});
     txtName = addControl<QLineEdit>(this, "txtName", {}, {2040, 600, 2655, 285});

@@ -9,17 +9,9 @@
 #include <QPushButton>
 #include <QScreen>
 
-frmWord::frmWord(QWidget* parent)
-    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+frmWord::frmWord(QWidget* parent) : QDialog(parent, kEntryDialogFlags)
 {
-    setObjectName(QStringLiteral("frmWord"));
-    setWindowTitle(QStringLiteral("Add a word"));
-    setProperty("Tag", QString());
-    setFont(entryDialogFont());
-    setFixedSize(fromTwips(4995), fromTwips(3510));
-    // The program's life follows its main window, not this dialog.
-    setAttribute(Qt::WA_QuitOnClose, false);
+    setUpEntryDialog(this, "frmWord", QStringLiteral("Add a word"), {4995, 3510});
 
     lblWord = addControl<QLabel>(this, "lblWord", QStringLiteral("Word:"), {120, 270, 1695, 255});
     txtWord = addControl<QLineEdit>(this, "txtWord", {}, {1320, 240, 3495, 285});
