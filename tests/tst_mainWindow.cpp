@@ -245,8 +245,12 @@ private slots:
         clsDictionary other;
         other.AddWord("fig", "");
         other.SaveDictionary(path("other.dyb"));
+        QFile hostile(path("hostile.dyb")); // announces more words than it holds
+        QVERIFY(hostile.open(QIODevice::WriteOnly) && hostile.write(QByteArray(14, 0)) == 14 &&
+                hostile.write("\xff\xff\xff\x7f") == 4);
+        hostile.close();
         answerer->cancel();
-        answerer->type(path("missing.dyb"));
+        answerer->type(path("hostile.dyb"));
         answerer->press(QMessageBox::No); // asked before the load
         answerer->press(QMessageBox::Ok);
         for (int i = 0; i < 2; ++i)
