@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStringListModel>
 #include <QThreadPool>
 
@@ -79,8 +80,8 @@ void frmMain::createControls()
     cmbWord->setModel(m_words);
     if (auto* view = qobject_cast<QListView*>(cmbWord->view()))
         view->setUniformItemSizes(true);
+    // The list cannot be typed into, so its text changes only with the selection.
     connect(cmbWord, &QComboBox::currentIndexChanged, this, &frmMain::cmbWord_Change);
-    connect(cmbWord, &QComboBox::currentTextChanged, this, &frmMain::cmbWord_Change);
 
     txtDescription = new QPlainTextEdit(client);
     txtDescription->setObjectName(QStringLiteral("txtDescription"));
@@ -155,7 +156,6 @@ QAction* frmMain::addMenuItem(QMenu* menu, const char* name, const QString& capt
 {
     QAction* item = menu->addAction(caption);
     item->setObjectName(QString::fromLatin1(name));
-    item->setParent(this);
     return item;
 }
 
@@ -187,8 +187,12 @@ void frmMain::UpdateDictionary()
     QStringList words;
     Dictionary->FillComboBox(words);
     releaseInBackground(m_words->stringList());
-    m_words->setStringList(words);
-    cmbWord->setCurrentIndex(words.isEmpty() ? -1 : 0);
+    {
+        // The reset and the selection each announce a change; the description is shown once.
+        const QSignalBlocker quiet(cmbWord);
+        m_words->setStringList(words);
+        cmbWord->setCurrentIndex(words.isEmpty() ? -1 : 0);
+    }
     cmbWord_Change();
 }
 
