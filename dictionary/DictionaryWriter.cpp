@@ -4,6 +4,10 @@
 #include <cstring>
 #include <limits>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 #include "Windows1252.h"
 
 namespace {
@@ -37,13 +41,25 @@ bool DictionaryWriter::write(const DictionaryContent& content)
 {
     if (m_file.fileName().isEmpty() || !fits(content))
         return false;
-    if (!m_file.open(QIODevice::WriteOnly))
+    // Unbuffered, so that every byte reaches the system in a write whose result is read here:
+    // QSaveFile would otherwise flush its own buffer inside commit() and ignore a failure there.
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
-    if (!writeAll(content)) {
+    if (!writeAll(content) || !syncToDisk()) {
         m_file.cancelWriting();
         return false;
     }
-    return m_file.commit();
+    return m_file.commit() && m_file.error() == QFileDevice::NoError;
+}
+
+// commit() syncs the file too but ignores the result; a disk that fails now must fail the save.
+bool DictionaryWriter::syncToDisk()
+{
+#ifdef Q_OS_UNIX
+    return ::fsync(m_file.handle()) == 0;
+#else
+    return true;
+#endif
 }
 
 bool DictionaryWriter::writeAll(const DictionaryContent& content)

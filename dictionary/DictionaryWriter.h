@@ -25,6 +25,7 @@ private:
     void appendBytes(const void* bytes, qsizetype size);
     bool flushIfFull();
     bool flush();
+    bool syncToDisk();
 
     QSaveFile m_file;
     QByteArray m_buffer;

@@ -1,15 +1,14 @@
-// Saving under faults: a save killed at any moment, a disk that fills up half-way, a folder that
-// refuses writes. Each save runs in a child, this program started again with "--child", so that
-// the kill, the file-size limit and the dropped privileges stay out of the test itself.
+// Saving under faults: a save killed at any moment, a disk that fills up at any byte, a folder
+// that refuses writes. The killed saves and the refused ones run in a child, this program started
+// again with "--child", so that the kill and the dropped privileges stay out of the test itself.
+#include "FileSizeLimit.h"
 #include "clsDictionary.h"
 
 #include <QtTest> // with the whole of QtCore
 
-#include <csignal>
 #include <cstdio>
 #include <grp.h>
 #include <pwd.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,11 +31,7 @@ static int saveInChild(const QByteArray& fault, const QString& source, const QSt
     if (d.OpenDictionary(source) != 0)
         return 1;
     d.AddWord("extra", "added by the child");
-    if (fault == "full-disk") {
-        std::signal(SIGXFSZ, SIG_IGN); // a write past the limit then fails instead of killing
-        const rlimit limit{64 * 1024, 64 * 1024};
-        setrlimit(RLIMIT_FSIZE, &limit);
-    } else if (fault == "read-only" && geteuid() == 0) {
+    if (fault == "read-only" && geteuid() == 0) {
         // Permission bits do not stop root: become nobody, owner of the file it saves over.
         const passwd* nobody = getpwnam("nobody");
         if (!nobody || chown(QFile::encodeName(target), nobody->pw_uid, nobody->pw_gid) != 0 ||
@@ -128,21 +123,62 @@ private slots:
               leftOld, leftNew, saveUs / 1000);
     }
 
-    void failedSaveKeepsTheFileAndTheState_data()
+    // A disk that fills up at any byte of a save, the last one included, fails the save and
+    // leaves the old file, the file name and the change flag as they were; with room for the whole
+    // file the save succeeds. Every limit for a small dictionary, which is written in one piece,
+    // and the limits around the 1 MiB pieces of a large one.
+    void fullDiskFailsTheSave()
     {
-        QTest::addColumn<QString>("fault");
-        QTest::newRow("disk full half-way") << "full-disk";
-        QTest::newRow("read-only folder") << "read-only";
+        const QString folder = m_dir.filePath("full"), target = folder + "/words.dyb";
+        QVERIFY(QDir().mkdir(folder));
+        clsDictionary small;
+        QCOMPARE(small.OpenDictionary(m_dir.filePath("old.dyb")), 0);
+        for (int i = 0; i < 20; ++i)
+            small.AddWord(QString("word%1").arg(i), "added");
+        clsDictionary large;
+        QCOMPARE(large.OpenDictionary(m_dir.filePath("large.dyb")), 0);
+        large.AddWord("extra", "added by the child");
+
+        for (clsDictionary* d : {&small, &large}) {
+            QCOMPARE(d->SaveDictionary(m_dir.filePath("whole.dyb")), 0);
+            const QByteArray whole = readBytes(m_dir.filePath("whole.dyb"));
+            QList<qint64> limits;
+            for (qint64 limit = 0; d == &small && limit <= whole.size(); ++limit)
+                limits << limit;
+            for (qint64 mib = 1 << 20; d == &large && mib < whole.size(); mib += 1 << 20)
+                limits << mib - 1 << mib << mib + 1;
+            limits << whole.size() - 1 << whole.size();
+            for (const qint64 limit : limits) {
+                QVERIFY(!QFile::exists(target) || QFile::remove(target));
+                QVERIFY(QFile::copy(m_dir.filePath("old.dyb"), target));
+                d->setFileName("before.dyb");
+                d->setDictionaryChanged(true);
+                qint32 status = 0;
+                {
+                    const FileSizeLimit full(limit);
+                    QVERIFY(full.isSet());
+                    status = d->SaveDictionary(target);
+                }
+                const bool fits = limit >= whole.size();
+                const QString at = QString("at a limit of %1 bytes").arg(limit);
+                QVERIFY2(status == (fits ? 0 : -1), qPrintable(at));
+                QVERIFY2(readBytes(target) == (fits ? whole : m_oldBytes), qPrintable(at));
+                QCOMPARE(d->FileName(), fits ? target : "before.dyb");
+                QCOMPARE(d->DictionaryChanged(), !fits);
+                QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden |
+                                                QDir::NoDotAndDotDot),
+                         QStringList{"words.dyb"});
+            }
+        }
     }
 
-    void failedSaveKeepsTheFileAndTheState()
+    void readOnlyFolderFailsTheSave()
     {
-        QFETCH(QString, fault);
-        const QString folder = m_dir.filePath(fault), target = folder + "/words.dyb";
+        const QString folder = m_dir.filePath("read-only"), target = folder + "/words.dyb";
         QVERIFY(QDir().mkdir(folder) && QFile::copy(m_dir.filePath("old.dyb"), target));
-        QVERIFY(fault != "read-only" || setMode(folder, 0555));
-        const QByteArray output = runChild(fault, target);
-        setMode(folder, 0755); // lets the temporary folder be removed
+        QVERIFY(setMode(folder, 0555));
+        const QByteArray output = runChild("read-only", target);
+        QVERIFY(setMode(folder, 0755)); // lets the temporary folder be removed
         if (output == "cannot become nobody\n")
             QSKIP("Running as root and cannot become nobody, so no folder can refuse a save");
         QCOMPARE(output, "saving\n-1 large.dyb changed\n");
