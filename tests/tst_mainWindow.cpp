@@ -1,6 +1,7 @@
 // The main window driven as a user drives it, with the real dialogs, chooser and message boxes
 // answered by the modal answerer: the word list, the word and file commands, the password gate
 // and shutdown.
+#include "FileSizeLimit.h"
 #include "ModalAnswerer.h"
 #include "clsDictionary.h"
 #include "frmDictionary.h"
@@ -10,6 +11,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -100,10 +102,12 @@ private slots:
 
     void cleanup()
     {
-        QVERIFY2(answerer->done(), qPrintable(answerer->failures.join('\n')));
+        const bool done = answerer->done();
+        const QString failures = answerer->failures.join('\n');
         delete answerer;
         document->setDictionaryChanged(false); // no save question on the way out
         delete window;
+        QVERIFY2(done, qPrintable(failures)); // after the clean-up, so that no failure spreads
     }
 
     // Every change rebuilds the list in document order with the first word selected.
@@ -220,7 +224,7 @@ private slots:
     void newAsksBeforeReplacing()
     {
         fill();
-        document->SaveDictionary(path("old.dyb"));
+        QCOMPARE(document->SaveDictionary(path("old.dyb")), 0);
         document->AddWord("d", "");
         answerer->actOnWindow("frmDictionary", fillProperties("x", "x", "x", false));
         choose("mnuNewDictionary"); // cancelled: nothing changes, nothing is asked
@@ -244,11 +248,10 @@ private slots:
         document->AddWord("unsaved", "");
         clsDictionary other;
         other.AddWord("fig", "");
-        other.SaveDictionary(path("other.dyb"));
+        QCOMPARE(other.SaveDictionary(path("other.dyb")), 0);
         QFile hostile(path("hostile.dyb")); // announces more words than it holds
         QVERIFY(hostile.open(QIODevice::WriteOnly) && hostile.write(QByteArray(14, 0)) == 14 &&
-                hostile.write("\xff\xff\xff\x7f") == 4);
-        hostile.close();
+                hostile.write("\xff\xff\xff\x7f") == 4 && hostile.flush());
         answerer->cancel();
         answerer->type(path("hostile.dyb"));
         answerer->press(QMessageBox::No); // asked before the load
@@ -320,14 +323,44 @@ private slots:
         QCOMPARE(kept.OpenDictionary(path("kept.dyb")), 0);
         QCOMPARE(kept.WordCount(), 3);
 
-        // Save itself reports a failure and keeps the changes.
-        document->AddWord("d", "");
-        document->setFileName(path("no folder/words.dyb"));
+        // Save on a disk that fills up at the last bytes reports the failure and keeps the
+        // changes and the old file.
+        QCOMPARE(document->OpenDictionary(path("kept.dyb")), 0);
+        document->AddWord("e", "");
         answerer->press(QMessageBox::Ok);
-        choose("mnuSave");
-        QVERIFY(answered());
+        {
+            const FileSizeLimit full(QFileInfo(path("kept.dyb")).size());
+            choose("mnuSave");
+            QVERIFY(answered());
+        }
         QCOMPARE(titleAndText(answerer->seen.last()), "Error|Could not save dictionary");
         QVERIFY(document->DictionaryChanged());
+        QCOMPARE(kept.OpenDictionary(path("kept.dyb")), 0);
+        QCOMPARE(kept.WordCount(), 3);
+    }
+
+    // The save question comes for a changed dictionary with one word or more, and not for one
+    // that has no words and no file.
+    void saveQuestionComesForAnyWord_data()
+    {
+        QTest::addColumn<int>("words");
+        QTest::newRow("none") << 0;
+        QTest::newRow("one") << 1;
+        QTest::newRow("several") << 3;
+    }
+
+    void saveQuestionComesForAnyWord()
+    {
+        QFETCH(int, words);
+        for (int i = 0; i < words; ++i)
+            document->AddWord("w", "");
+        document->setDictionaryName("changed");
+        answerer->actOnWindow("frmDictionary", fillProperties("", "", ""));
+        if (words > 0)
+            answerer->press(QMessageBox::No);
+        choose("mnuNewDictionary");
+        QVERIFY(answered());
+        QCOMPARE(answerer->seen.size(), words > 0 ? 2 : 1);
     }
 
     void editDictionaryIsGuardedAndAlwaysMarksChanged()
