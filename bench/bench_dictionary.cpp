@@ -39,7 +39,8 @@ struct Sample
         if (d.SaveDictionary(file) != 0)
             qFatal("cannot write %s", qPrintable(file));
         QFile saved(file);
-        saved.open(QIODevice::ReadOnly);
+        if (!saved.open(QIODevice::ReadOnly))
+            qFatal("cannot read %s", qPrintable(file));
         bytes = saved.readAll();
     }
 };
@@ -121,7 +122,8 @@ void SaveDictionary(benchmark::State& state)
 long statusKb(const char* field)
 {
     QFile status("/proc/self/status");
-    status.open(QIODevice::ReadOnly | QIODevice::Text);
+    if (!status.open(QIODevice::ReadOnly | QIODevice::Text))
+        return -1;
     for (const QByteArray& line : status.readAll().split('\n'))
         if (line.startsWith(field))
             return line.mid(int(std::strlen(field))).trimmed().split(' ').value(0).toLong();

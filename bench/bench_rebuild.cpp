@@ -22,7 +22,8 @@ QString makeDictionaryFile(const QTemporaryDir& folder)
         source.AddWord(QStringLiteral("word%1").arg(i, 7, 10, QLatin1Char('0')),
                        QString(50, QLatin1Char('d')));
     const QString file = folder.filePath(QStringLiteral("million.dyb"));
-    source.SaveDictionary(file);
+    if (source.SaveDictionary(file) != 0)
+        qFatal("cannot write %s", qPrintable(file));
     return file;
 }
 
@@ -31,7 +32,8 @@ void BM_RebuildWordList(benchmark::State& state)
     QTemporaryDir folder;
     frmMain window;
     window.show();
-    window.Dictionary->OpenDictionary(makeDictionaryFile(folder));
+    if (window.Dictionary->OpenDictionary(makeDictionaryFile(folder)) != 0)
+        state.SkipWithError("cannot open the dictionary");
     QApplication::processEvents();
     auto* list = window.findChild<QComboBox*>(QStringLiteral("cmbWord"));
 

@@ -89,7 +89,7 @@ QByteArray padded(const QByteArray& bytes, const Walk& found, qint32& fillers)
 void writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
-    check(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size(),
+    check(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush(),
           "the input can be written to a file");
 }
 

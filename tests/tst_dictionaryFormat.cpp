@@ -45,7 +45,7 @@ QByteArray readBytes(const QString& path)
 void writeBytes(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush());
 }
 
 // Everything of a document that a failed open or save must keep.
