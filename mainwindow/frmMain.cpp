@@ -12,10 +12,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QStringListModel>
-#include <QThreadPool>
 
 #include "FormLayout.h"
+#include "WordListModel.h"
 #include "clsDialog.h"
 #include "clsDictionary.h"
 #include "clsOpenSave.h"
@@ -25,7 +24,6 @@
 namespace {
 
 const QString kApplicationTitle = QStringLiteral("Lexivault");
-constexpr qsizetype kLargeList = 10000;
 
 QRect twips(int left, int top, int width, int height)
 {
@@ -74,12 +72,16 @@ void frmMain::createControls()
     auto* wordLabel = new QLabel(tr("Word"), client);
     wordLabel->setBuddy(cmbWord);
     wordLabel->hide();
-    // A million words must neither be measured for the width nor laid out one by one.
+    // A million words must neither be measured for the width nor laid out one by one. A
+    // drop-down shown as a menu is as wide as its widest word, so it is shown as a list.
     cmbWord->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    m_words = new QStringListModel(cmbWord);
+    cmbWord->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+    m_words = new WordListModel(Dictionary, cmbWord);
     cmbWord->setModel(m_words);
-    if (auto* view = qobject_cast<QListView*>(cmbWord->view()))
+    if (auto* view = qobject_cast<QListView*>(cmbWord->view())) {
         view->setUniformItemSizes(true);
+        view->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    }
     // The list cannot be typed into, so its text changes only with the selection.
     connect(cmbWord, &QComboBox::currentIndexChanged, this, &frmMain::cmbWord_Change);
 
@@ -180,30 +182,17 @@ void frmMain::Dictionary_Changed(bool WordAmoutChanged)
     UpdateDictionary();
 }
 
-// Rebuilds the word list in one step: the words are handed to the list's model as a whole,
-// sharing their text with the document, so a million words take no longer than a frame.
+// Rebuilds the word list: its model reads the words from the document, so the list is emptied
+// and refilled by one reset, however many words there are.
 void frmMain::UpdateDictionary()
 {
-    QStringList words;
-    Dictionary->FillComboBox(words);
-    releaseInBackground(m_words->stringList());
     {
         // The reset and the selection each announce a change; the description is shown once.
         const QSignalBlocker quiet(cmbWord);
-        m_words->setStringList(words);
-        cmbWord->setCurrentIndex(words.isEmpty() ? -1 : 0);
+        m_words->reload();
+        cmbWord->setCurrentIndex(Dictionary->WordCount() >= 0 ? 0 : -1);
     }
     cmbWord_Change();
-}
-
-// Letting go of a million shared texts takes as long as filling the list did, so the last
-// reference to the old list is dropped on a pool thread and the new list shows at once.
-// Texts are reference-counted atomically, so this is safe while the document still shares them.
-void frmMain::releaseInBackground(QStringList words)
-{
-    if (words.size() < kLargeList)
-        return;
-    QThreadPool::globalInstance()->start([words]() mutable { words = QStringList(); });
 }
 
 void frmMain::cmbWord_Change()

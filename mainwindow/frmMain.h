@@ -2,7 +2,6 @@
 
 #include <QMainWindow>
 #include <QString>
-#include <QStringList>
 #include <QVariantMap>
 #include <memory>
 
@@ -11,7 +10,7 @@ class QComboBox;
 class QMenu;
 class QPlainTextEdit;
 class QPushButton;
-class QStringListModel;
+class WordListModel;
 class clsDialog;
 class clsDictionary;
 class clsOpenSave;
@@ -50,7 +49,6 @@ private:
     QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption);
     void addSeparator(QMenu* menu, const char* name);
 
-    void releaseInBackground(QStringList words);
     void cmbWord_Change();
     void cmdAdd_Click();
     void cmdEdit_Click();
@@ -83,7 +81,7 @@ private:
     std::unique_ptr<frmDictionary> m_dictionaryForm;
 
     QComboBox* cmbWord = nullptr;
-    QStringListModel* m_words = nullptr;
+    WordListModel* m_words = nullptr;
     QPlainTextEdit* txtDescription = nullptr;
     QPushButton* cmdAdd = nullptr;
     QPushButton* cmdEdit = nullptr;

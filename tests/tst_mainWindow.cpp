@@ -7,6 +7,7 @@
 #include "frmDictionary.h"
 #include "frmMain.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -73,6 +74,15 @@ class tst_mainWindow : public QObject
     void choose(const char* name) { window->findChild<QAction*>(name)->trigger(); }
     bool answered() const { return answerer->done(); }
 
+    // The list's items, the selected one and the description shown.
+    QString shown() const
+    {
+        QStringList items;
+        for (int i = 0; i < list->count(); ++i)
+            items << list->itemText(i);
+        return items.join(',') + '|' + list->currentText() + '|' + description->toPlainText();
+    }
+
     QString words() const
     {
         QStringList names;
@@ -118,15 +128,41 @@ private slots:
         list->setCurrentIndex(2);
         QCOMPARE(description->toPlainText(), "C");
         document->setDictionaryName("renamed");
-        QCOMPARE(list->count(), 3);
-        QCOMPARE(list->currentText() + description->toPlainText(), "aA");
+        QCOMPARE(shown(), "a,b,c|a|A");
         document->setWordDescription(1, "two\nlines");
         list->setCurrentIndex(1);
         QCOMPARE(description->toPlainText(), "two\nlines");
+        document->setWordName(2, "z");
+        document->DeleteWord(0);
+        QCOMPARE(shown(), words() + "|b|two\nlines");
         document->setDictionaryChanged(false);
         document->CreateDictionary();
-        QCOMPARE(list->count(), 0);
-        QCOMPARE(description->toPlainText(), QString());
+        QCOMPARE(shown(), "||");
+    }
+
+    // The drop-down opens on the selected word; End, and Page Down pressed often enough, reach
+    // the last word, and Enter picks it. Typing a word's first letters into the closed list
+    // selects that word.
+    void dropDownAndTyping()
+    {
+        for (int i = 0; i < 40; ++i)
+            document->AddWord(QString("w%1").arg(i, 2, 10, QChar('0')), QString::number(i));
+        list->setCurrentIndex(5);
+        list->showPopup();
+        QAbstractItemView* view = list->view();
+        QVERIFY(view->isVisible());
+        QCOMPARE(view->currentIndex().row(), 5);
+        QTest::keyClick(view, Qt::Key_End);
+        QCOMPARE(view->currentIndex().row(), 39);
+        QTest::keyClick(view, Qt::Key_Home);
+        for (int page = 0; page < 10; ++page)
+            QTest::keyClick(view, Qt::Key_PageDown);
+        QCOMPARE(view->currentIndex().row(), 39);
+        QTest::keyClick(view, Qt::Key_Return);
+        QVERIFY(!view->isVisible());
+        QCOMPARE(list->currentText() + '|' + description->toPlainText(), "w39|39");
+        QTest::keyClicks(list, "w12");
+        QCOMPARE(list->currentText() + '|' + description->toPlainText(), "w12|12");
     }
 
     void wordCommands()
