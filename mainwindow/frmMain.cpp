@@ -195,6 +195,30 @@ void frmMain::UpdateDictionary()
     cmbWord_Change();
 }
 
+// Runs an entry dialog through the one runner. The window stays usable while it waits, but only
+// for reading and saving: see bringWaitingDialogForward.
+QVariantMap frmMain::runDialog(QWidget* form, const QVariantMap& Properties, const QString& Caption)
+{
+    Dialog->ReferenceForm = form;
+    m_waitingForm = form;
+    const QVariantMap result = Dialog->ShowDialog(Properties, Caption);
+    m_waitingForm = nullptr;
+    return result;
+}
+
+// A command that would start a second run of a dialog, or change which words there are, while a
+// dialog waits would have the waiting command's texts land on the wrong word or dictionary, or
+// one confirmation taken by two commands. Such a command brings the waiting dialog forward
+// instead; true when it did.
+bool frmMain::bringWaitingDialogForward()
+{
+    if (!m_waitingForm)
+        return false;
+    m_waitingForm->raise();
+    m_waitingForm->activateWindow();
+    return true;
+}
+
 void frmMain::cmbWord_Change()
 {
     txtDescription->setPlainText(Dictionary->WordDescription(cmbWord->currentIndex()));

@@ -34,6 +34,9 @@ public:
     void UpdateDictionary();
     bool IsPassCorrect(QString& sPassword);
 
+    // Opens the dictionary the program was started with, as Open Dictionary opens a chosen one.
+    void openAtStart(const QString& sFile);
+
 public slots:
     void Dictionary_Opened();
     void Dictionary_Renewed();
@@ -56,6 +59,8 @@ private:
     void cmdExit_Click();
     void mnuAbout_Click();
 
+    QVariantMap runDialog(QWidget* form, const QVariantMap& Properties, const QString& Caption);
+    bool bringWaitingDialogForward();
     QVariantMap runWordDialog(const QVariantMap& Properties, const QString& Caption);
 
     enum class SaveOutcome
@@ -69,6 +74,7 @@ private:
     void mnuSave_Click();
     void mnuSaveAs_Click();
     void mnuEditDictionary_Click();
+    void openFile(const QString& sFile);
     bool askToSaveChanges();
     SaveOutcome saveTo(const QString& sFile);
     SaveOutcome saveAs();
@@ -79,6 +85,7 @@ private:
 
     std::unique_ptr<frmWord> m_wordForm;
     std::unique_ptr<frmDictionary> m_dictionaryForm;
+    QWidget* m_waitingForm = nullptr; // the entry dialog a command waits for, if any
 
     QComboBox* cmbWord = nullptr;
     WordListModel* m_words = nullptr;

@@ -1,5 +1,6 @@
 #include "frmMain.h"
 
+#include <QFileInfo>
 #include <QMessageBox>
 
 #include "clsDialog.h"
@@ -83,12 +84,13 @@ QVariantMap frmMain::runDictionaryDialog(const QVariantMap& Properties)
         Dialog = std::make_unique<clsDialog>();
     if (!m_dictionaryForm)
         m_dictionaryForm = std::make_unique<frmDictionary>();
-    Dialog->ReferenceForm = m_dictionaryForm.get();
-    return Dialog->ShowDialog(Properties, QString());
+    return runDialog(m_dictionaryForm.get(), Properties, QString());
 }
 
 void frmMain::mnuNewDictionary_Click()
 {
+    if (bringWaitingDialogForward())
+        return;
     const QVariantMap result = runDictionaryDialog(QVariantMap());
     if (!isConfirmed(result))
         return;
@@ -98,13 +100,26 @@ void frmMain::mnuNewDictionary_Click()
 
 void frmMain::mnuOpenDictionary_Click()
 {
+    if (bringWaitingDialogForward())
+        return;
     fileChooser()->OpenFile(this, tr("Open dictionary"));
     const QString file = OpenSave->File();
     if (file.isEmpty())
         return;
     Dictionary_Closing();
+    openFile(file);
+}
+
+// Nothing is unsaved when the program starts, so the file it was started with opens at once.
+void frmMain::openAtStart(const QString& sFile)
+{
+    openFile(QFileInfo(sFile).absoluteFilePath());
+}
+
+void frmMain::openFile(const QString& sFile)
+{
     // A failed open leaves the document as it was, so the current dictionary stays.
-    if (Dictionary->OpenDictionary(file) < 0)
+    if (Dictionary->OpenDictionary(sFile) < 0)
         showError(tr("Could not open dictionary"));
 }
 
@@ -123,6 +138,8 @@ void frmMain::mnuSaveAs_Click()
 
 void frmMain::mnuEditDictionary_Click()
 {
+    if (bringWaitingDialogForward())
+        return;
     if (!IsPassCorrect(EnteredPassword))
         return;
     QVariantMap properties;

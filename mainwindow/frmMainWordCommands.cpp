@@ -12,12 +12,13 @@ QVariantMap frmMain::runWordDialog(const QVariantMap& Properties, const QString&
         Dialog = std::make_unique<clsDialog>();
     if (!m_wordForm)
         m_wordForm = std::make_unique<frmWord>();
-    Dialog->ReferenceForm = m_wordForm.get();
-    return Dialog->ShowDialog(Properties, Caption);
+    return runDialog(m_wordForm.get(), Properties, Caption);
 }
 
 void frmMain::cmdAdd_Click()
 {
+    if (bringWaitingDialogForward())
+        return;
     const QVariantMap result = runWordDialog(QVariantMap(), tr("Add word"));
     if (result.value(QStringLiteral("Returned")).toString() != QLatin1String("OK"))
         return;
@@ -27,6 +28,8 @@ void frmMain::cmdAdd_Click()
 
 void frmMain::cmdEdit_Click()
 {
+    if (bringWaitingDialogForward())
+        return;
     const qint32 Index = cmbWord->currentIndex();
     if (Index < 0 || !IsPassCorrect(EnteredPassword))
         return;
@@ -44,6 +47,8 @@ void frmMain::cmdEdit_Click()
 
 void frmMain::cmdDelete_Click()
 {
+    if (bringWaitingDialogForward())
+        return;
     const qint32 Index = cmbWord->currentIndex();
     if (Index < 0 || !IsPassCorrect(EnteredPassword))
         return;

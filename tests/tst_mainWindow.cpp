@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -238,14 +239,45 @@ private slots:
         QCOMPARE(words(), "c");
     }
 
-    // A second Add while the first waits runs the same dialog; both runs see its outcome.
-    void secondAddInsideTheFirst()
+    // While a dialog waits, a command that would run a dialog again or change which words
+    // there are brings the waiting dialog forward and does nothing else, from a button or a menu.
+    void commandsWhileADialogWaitsBringItForward()
     {
-        answerer->actOnWindow("frmWord", [this](QWidget*) { click("cmdAdd"); });
-        answerer->actOnWindow("frmWord", fillWord("twice", "T"));
-        click("cmdAdd");
+        const auto tryEveryCommand = [this](QWidget* form) {
+            click("cmdAdd");
+            click("cmdEdit");
+            click("cmdDelete");
+            for (const char* item : {"mnuAddWord", "mnuEditWord", "mnuDeleteWord",
+                                     "mnuNewDictionary", "mnuOpenDictionary", "mnuEditDictionary"}) {
+                QApplication::setActiveWindow(window);
+                choose(item);
+                QTRY_COMPARE(QApplication::activeWindow(), form);
+            }
+            for (QWidget* top : QApplication::topLevelWidgets())
+                QVERIFY2(top == form || top == window || !top->isVisible(),
+                         qPrintable(top->objectName()));
+        };
+        document->AddWord("apple", "a red fruit");
+        document->AddWord("pear", "");
+        answerer->actOnWindow("frmWord", [&](QWidget* form) {
+            tryEveryCommand(form);
+            QCOMPARE(form->windowTitle() + form->findChild<QLineEdit*>("txtWord")->text(),
+                     "Edit wordapple");
+            fillWord("kiwi", "a red fruit")(form);
+        });
+        click("cmdEdit");
         QVERIFY(answered());
-        QCOMPARE(words(), "twice,twice");
+        QCOMPARE(shown(), "kiwi,pear|kiwi|a red fruit");
+
+        answerer->actOnWindow("frmDictionary", [&](QWidget* form) {
+            tryEveryCommand(form);
+            fillProperties("Fruit", "", "")(form);
+        });
+        answerer->press(QMessageBox::No);
+        choose("mnuNewDictionary");
+        QVERIFY(answered());
+        QCOMPARE(answerer->seen.size(), 3);
+        QCOMPARE(document->DictionaryName() + shown(), "Fruit||");
     }
 
     void about()
@@ -306,6 +338,23 @@ private slots:
         choose("mnuOpenDictionary");
         QVERIFY(answered());
         QCOMPARE(list->currentText() + document->FileName(), "fig" + path("other.dyb"));
+    }
+
+    // The file the program starts with opens as Open Dictionary opens it, under its full path;
+    // one that cannot be opened is reported and the empty dictionary stays.
+    void openAtStart()
+    {
+        clsDictionary other;
+        other.AddWord("fig", "F");
+        QCOMPARE(other.SaveDictionary(path("start.dyb")), 0);
+        QVERIFY(QDir::setCurrent(folder.path()));
+        answerer->press(QMessageBox::Ok);
+        window->openAtStart("missing.dyb");
+        QVERIFY(answered());
+        QCOMPARE(titleAndText(answerer->seen.at(0)), "Error|Could not open dictionary");
+        QCOMPARE(shown() + document->FileName(), "||");
+        window->openAtStart("start.dyb");
+        QCOMPARE(shown() + document->FileName(), "fig|fig|F" + path("start.dyb"));
     }
 
     void saveAsAddsTheExtensionOnlyWhenMissing_data()
