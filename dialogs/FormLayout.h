@@ -3,9 +3,13 @@
 #include <QDialog>
 #include <QFont>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRect>
 #include <QString>
 #include <QWidget>
+
+#include <limits>
+#include <type_traits>
 
 // Helpers shared by the forms, whose layouts are given in twips: 15 twips are one
 // device-independent pixel.
@@ -21,6 +25,12 @@ inline QRect fromTwips(const QRect& twips)
                  fromTwips(twips.height()));
 }
 
+// Qt's one-line box keeps 32,767 characters unless told otherwise; ours keep texts of any length.
+inline void allowAnyLength(QLineEdit* box)
+{
+    box->setMaxLength(std::numeric_limits<int>::max());
+}
+
 // Creates a control named and placed as the dialog's layout says. Controls are created in
 // focus order, which gives the tab order.
 template <typename Control>
@@ -29,6 +39,8 @@ Control* addControl(QWidget* form, const char* name, const QString& text, const 
     auto* control = new Control(text, form);
     control->setObjectName(QLatin1String(name));
     control->setGeometry(fromTwips(twips));
+    if constexpr (std::is_base_of_v<QLineEdit, Control>)
+        allowAnyLength(control);
     return control;
 }
 

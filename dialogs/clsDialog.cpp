@@ -1,5 +1,6 @@
 #include "clsDialog.h"
 
+#include "PlainTextBox.h"
 #include "TagWaiter.h"
 
 #include <QLineEdit>
@@ -30,6 +31,8 @@ void setBoxText(QWidget* box, const QString& text)
 {
     if (auto* line = qobject_cast<QLineEdit*>(box))
         line->setText(text);
+    else if (auto* exact = qobject_cast<PlainTextBox*>(box))
+        exact->setText(text);
     else if (auto* plain = qobject_cast<QPlainTextEdit*>(box))
         plain->setPlainText(text);
 }
@@ -38,6 +41,8 @@ QString boxText(const QWidget* box)
 {
     if (auto* line = qobject_cast<const QLineEdit*>(box))
         return line->text();
+    if (auto* exact = qobject_cast<const PlainTextBox*>(box))
+        return exact->text();
     if (auto* plain = qobject_cast<const QPlainTextEdit*>(box))
         return plain->toPlainText();
     return {};

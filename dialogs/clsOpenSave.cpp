@@ -26,6 +26,18 @@ QStringList nameFilters(const QString& filter)
     return filters;
 }
 
+// Spaces around a typed name are not part of it.
+QString withoutSurroundingSpaces(QString path)
+{
+    path.remove(QChar(0));
+    qsizetype first = 0, end = path.size();
+    while (first < end && path.at(first) == u' ')
+        ++first;
+    while (end > first && path.at(end - 1) == u' ')
+        --end;
+    return path.mid(first, end - first);
+}
+
 } // namespace
 
 bool clsOpenSave::OpenFile(QWidget* hwnd, const QString& Caption)
@@ -55,9 +67,12 @@ bool clsOpenSave::choose(QWidget* hwnd, const QString& Caption, Choice choice)
         dialog.setNameFilters(filters);
 
     m_file.clear();
+    m_pathTooLong = false;
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
-        const QString chosen = QFileInfo(dialog.selectedFiles().constFirst()).absoluteFilePath();
-        if (chosen.size() <= m_maxFile - 1)
+        const QString chosen = withoutSurroundingSpaces(
+            QFileInfo(dialog.selectedFiles().constFirst()).absoluteFilePath());
+        m_pathTooLong = chosen.size() > m_maxFile - 1;
+        if (!m_pathTooLong)
             m_file = chosen;
     }
     return true;

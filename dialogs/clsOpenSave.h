@@ -2,11 +2,14 @@
 
 #include <QString>
 
+#include <climits>
+
 class QWidget;
 
 // Lets the user pick a file to open or a file to save to, through the platform's file
-// dialog where Qt has one. The outcome is in File: the chosen full path, or the empty text
-// when the user cancelled or the path does not fit in MaxFile - 1 characters.
+// dialog where Qt has one. The outcome is in File: the chosen full path without the spaces
+// around it, or the empty text when the user cancelled or the path does not fit in
+// MaxFile - 1 characters; PathTooLong tells the second case from the first.
 //
 // Filter holds pairs of texts, a description and its patterns, each text separated from the
 // next by one NUL character and with no NUL at the end, for instance
@@ -30,6 +33,8 @@ public:
     void setFlags(qint32 vNewValue) { m_flags = vNewValue; }
     QString File() const { return m_file; }
     void setFile(const QString& vNewValue) { m_file = vNewValue; }
+    // The last choice was a path that does not fit in MaxFile - 1 characters.
+    bool PathTooLong() const { return m_pathTooLong; }
 
 private:
     enum class Choice
@@ -39,8 +44,15 @@ private:
     };
     bool choose(QWidget* hwnd, const QString& Caption, Choice choice);
 
-    qint32 m_maxFile = 255; // room for the path, terminating NUL included
+    // Room for the path, terminating NUL included: the platform's own limit, so that no path it
+    // can open is refused.
+#ifdef PATH_MAX
+    qint32 m_maxFile = PATH_MAX;
+#else
+    qint32 m_maxFile = 260;
+#endif
     QString m_filter;
     qint32 m_flags = 0;
     QString m_file;
+    bool m_pathTooLong = false;
 };

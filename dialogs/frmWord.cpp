@@ -5,7 +5,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
+#include "PlainTextBox.h"
 #include <QPushButton>
 #include <QScreen>
 
@@ -18,7 +18,7 @@ frmWord::frmWord(QWidget* parent) : QDialog(parent, kEntryDialogFlags)
     lblDescription = addControl<QLabel>(this, "lblDescription", QStringLiteral("Description:"),
                                         {120, 720, 1215, 255});
     txtDescription =
-        addControl<QPlainTextEdit>(this, "txtDescription", {}, {1320, 720, 3495, 1935});
+        addControl<PlainTextBox>(this, "txtDescription", {}, {1320, 720, 3495, 1935});
     cmdSave =
         addControl<QPushButton>(this, "cmdSave", QStringLiteral("&Save"), {1320, 3000, 1695, 375});
     cmdCancel = addControl<QPushButton>(this, "cmdCancel", QStringLiteral("&Cancel"),

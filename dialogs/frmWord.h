@@ -4,7 +4,7 @@
 
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
+class PlainTextBox;
 class QPushButton;
 
 // The dialog in which the user types a word and its description, run by clsDialog. Its
@@ -19,7 +19,7 @@ public:
     QLabel* lblWord;
     QLineEdit* txtWord;
     QLabel* lblDescription;
-    QPlainTextEdit* txtDescription;
+    PlainTextBox* txtDescription;
     QPushButton* cmdSave;
     QPushButton* cmdCancel;
 

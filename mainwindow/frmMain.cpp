@@ -262,6 +262,7 @@ bool frmMain::IsPassCorrect(QString& sPassword)
     prompt.setLabelText(tr("This dictionary is password-protected. Please state the password:"));
     prompt.setTextEchoMode(QLineEdit::Normal);
     prompt.setTextValue(QString());
+    allowAnyLength(prompt.findChild<QLineEdit*>());
     sPassword = prompt.exec() == QDialog::Accepted ? prompt.textValue() : QString();
     if (sPassword == password)
         return true;

@@ -32,7 +32,10 @@ QString text(const QVariantMap& result, const char* name)
 // reported and the question asked again, so that answering Yes never loses the words silently.
 void frmMain::Dictionary_Closing()
 {
-    if (Dictionary->WordCount() < 0 || !Dictionary->DictionaryChanged())
+    // A dictionary that never had a file and holds no words has nothing worth keeping; one that
+    // belongs to a file has, even emptied: its file still holds what was there before.
+    const bool worthKeeping = Dictionary->WordCount() >= 0 || !Dictionary->FileName().isEmpty();
+    if (!worthKeeping || !Dictionary->DictionaryChanged())
         return;
     QString target = Dictionary->FileName();
     while (askToSaveChanges()) {
@@ -61,6 +64,10 @@ frmMain::SaveOutcome frmMain::saveAs()
 {
     fileChooser()->SaveFile(this, tr("Save dictionary"));
     QString file = OpenSave->File();
+    if (OpenSave->PathTooLong()) {
+        showError(tr("Could not save dictionary"));
+        return SaveOutcome::Failed;
+    }
     if (file.isEmpty())
         return SaveOutcome::Cancelled;
     if (file.right(4).toLower() != QLatin1String(".dyb")) {
@@ -104,6 +111,8 @@ void frmMain::mnuOpenDictionary_Click()
         return;
     fileChooser()->OpenFile(this, tr("Open dictionary"));
     const QString file = OpenSave->File();
+    if (OpenSave->PathTooLong())
+        showError(tr("Could not open dictionary"));
     if (file.isEmpty())
         return;
     Dictionary_Closing();

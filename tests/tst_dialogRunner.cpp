@@ -1,6 +1,7 @@
 // The entry dialogs run by clsDialog: how a run fills the text boxes and reads the outcome, and
 // what closes the word and properties dialogs.
 #include "ModalAnswerer.h"
+#include "PlainTextBox.h"
 #include "clsDialog.h"
 #include "frmDictionary.h"
 #include "frmWord.h"
@@ -74,7 +75,7 @@ private slots:
         });
         answerer.actOnWindow("frmWord", [](QWidget* window) { window->close(); });
         answerer.actOnWindow("frmWord", [this](QWidget*) { delete std::exchange(form, nullptr); });
-        QCOMPARE(dialog.ShowDialog({}, "").value("txtDescription"), "\n");
+        QCOMPARE(dialog.ShowDialog({}, "").value("txtDescription"), "\r\n");
         QCOMPARE(dialog.ShowDialog({}, ""), cancelled);
         QCOMPARE(dialog.ShowDialog({}, ""), cancelled);
         QVERIFY(answerer.done());

@@ -21,6 +21,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <climits>
+
 namespace {
 
 const QString kSaveQuestion = QStringLiteral("Do you want to save the changes");
@@ -47,6 +49,12 @@ ModalAnswerer::Action fillProperties(const QString& name, const QString& author,
         form->txtReEnterPassword->setText(password);
         (confirm ? form->cmdOK : form->cmdCancel)->click();
     };
+}
+
+QByteArray readBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QString titleAndText(const ModalAnswerer::Seen& seen)
@@ -448,14 +456,16 @@ private slots:
         QCOMPARE(answerer->seen.size(), words > 0 ? 2 : 1);
     }
 
+    // The texts are longer than Qt's one-line boxes keep by default; they come back whole.
     void editDictionaryIsGuardedAndAlwaysMarksChanged()
     {
-        document->CreateDictionary("pw", "Lab", "Fruit");
+        const QString name(40000, 'n'), password(40000, 'p');
+        document->CreateDictionary(password, "Lab", name);
         answerer->type("wrong");
         answerer->press(QMessageBox::Ok);
         choose("mnuEditDictionary");
         QStringList shown;
-        answerer->type("pw");
+        answerer->type(password);
         answerer->actOnWindow("frmDictionary", [&shown](QWidget* window) {
             auto* form = static_cast<frmDictionary*>(window);
             shown << form->txtName->text() << form->txtAuthor->text() << form->txtPassword->text()
@@ -465,7 +475,8 @@ private slots:
         choose("mnuEditDictionary");
         QVERIFY(answered());
         QCOMPARE(answerer->seen.at(1).text, "Wrong password");
-        QCOMPARE(shown.join(','), "Fruit,Lab,pw,pw");
+        QCOMPARE(shown, QStringList({name, "Lab", password, password}));
+        QVERIFY(document->DictionaryName() == name && document->DictionaryPassword() == password);
         QVERIFY(document->DictionaryChanged());
 
         answerer->actOnWindow("frmDictionary", fillProperties("Fruit", "", ""));
@@ -475,6 +486,98 @@ private slots:
         choose("mnuEditDictionary");
         QVERIFY(answered());
         QCOMPARE(answerer->seen.size(), shownBefore + 1); // no password left: no prompt
+    }
+
+    // Edit confirmed without a change gives the texts back exactly, so the saved file keeps
+    // its line breaks, no-break spaces and a 40,000-character word byte for byte. A changed
+    // description keeps every character, with every line break, typed or kept, as CR LF.
+    void editGivesBackWhatTheUserLeftAlone()
+    {
+        const QString breaks = QString("one\r\ntwo") + QChar(0xA0) + "three\nfour\rfive";
+        clsDictionary source;
+        source.AddWord(QString(40000, 'w'), breaks);
+        QCOMPARE(source.SaveDictionary(path("exact.dyb")), 0);
+        const QByteArray bytes = readBytes(path("exact.dyb"));
+        QCOMPARE(document->OpenDictionary(path("exact.dyb")), 0);
+        answerer->actOnWindow("frmWord", [](QWidget* form) {
+            form->findChild<QPushButton*>("cmdSave")->click();
+        });
+        click("cmdEdit");
+        QVERIFY(answered());
+        choose("mnuSave");
+        QCOMPARE(readBytes(path("exact.dyb")), bytes);
+
+        answerer->actOnWindow("frmWord", [](QWidget* form) {
+            auto* box = form->findChild<QPlainTextEdit*>("txtDescription");
+            QTest::keyClick(box, Qt::Key_End, Qt::ControlModifier);
+            QTest::keyClicks(box, "!");
+            QTest::keyClick(box, Qt::Key_Return, Qt::ShiftModifier); // a line separator
+            QTest::keyClicks(box, "x");
+            form->findChild<QPushButton*>("cmdSave")->click();
+        });
+        click("cmdEdit");
+        QVERIFY(answered());
+        QCOMPARE(document->WordDescription(0),
+                 QString("one\r\ntwo") + QChar(0xA0) + "three\r\nfour\r\nfive!\r\nx");
+    }
+
+    // A chosen path longer than the platform allows is reported as the failed save or open it
+    // is, and the save question then comes again. Spaces after a typed name are dropped.
+    void pathsThatDoNotFitOrEndInSpaces()
+    {
+        QString tooLong = folder.path();
+        while (tooLong.size() <= PATH_MAX)
+            tooLong += '/' + QString(250, 'x');
+        fill();
+        answerer->type(tooLong);
+        answerer->press(QMessageBox::Ok);
+        answerer->type(tooLong);
+        answerer->press(QMessageBox::Ok);
+        answerer->type(path("spaced.dyb "));
+        choose("mnuSaveAs");
+        choose("mnuOpenDictionary");
+        choose("mnuSaveAs");
+        QVERIFY(answered());
+        QCOMPARE(titleAndText(answerer->seen.at(1)), "Error|Could not save dictionary");
+        QCOMPARE(titleAndText(answerer->seen.at(3)), "Error|Could not open dictionary");
+        QCOMPARE(document->FileName(), path("spaced.dyb"));
+
+        document->AddWord("d", "");
+        document->setFileName({});
+        answerer->actOnWindow("frmDictionary", fillProperties("", "", ""));
+        for (const QMessageBox::StandardButton answer : {QMessageBox::Yes, QMessageBox::No}) {
+            answerer->press(answer);
+            if (answer == QMessageBox::Yes) {
+                answerer->type(tooLong);
+                answerer->press(QMessageBox::Ok);
+            }
+        }
+        choose("mnuNewDictionary");
+        QVERIFY(answered());
+        QCOMPARE(answerer->seen.size(), 10);
+    }
+
+    // The changes of a dictionary that belongs to a file are not dropped unasked, even when it
+    // has no words left or only its properties changed while it has none.
+    void emptiedDictionaryOfAFileAsksBeforeItGoes()
+    {
+        fill();
+        QCOMPARE(document->SaveDictionary(path("emptied.dyb")), 0);
+        for (int word = 0; word < 3; ++word)
+            document->DeleteWord(0);
+        answerer->type(path("emptied.dyb"));
+        answerer->press(QMessageBox::Yes);
+        choose("mnuOpenDictionary");
+        QVERIFY(answered());
+        QCOMPARE(answerer->seen.last().text, kSaveQuestion);
+        QCOMPARE(document->WordCount(), -1); // the emptied dictionary was saved, then opened
+
+        document->setDictionaryAuthor("new author");
+        answerer->actOnWindow("frmDictionary", fillProperties("", "", ""));
+        answerer->press(QMessageBox::No);
+        choose("mnuNewDictionary");
+        QVERIFY(answered());
+        QCOMPARE(answerer->seen.last().text, kSaveQuestion);
     }
 
     // Closing the window while a word dialog waits asks the save question, ends that wait as a

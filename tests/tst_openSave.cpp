@@ -13,15 +13,18 @@ class tst_openSave : public QObject
     Q_OBJECT
 
 private slots:
-    // File holds the chosen path as it was typed, no extension added, when it fits in
-    // MaxFile - 1 characters (254 by default), and is empty when it does not or on cancel.
+    // File holds the chosen path as it was typed, no extension added, without the spaces around
+    // it, when it fits in MaxFile - 1 characters (the platform's path limit less one by default);
+    // it is empty when the path does not fit, which PathTooLong tells, or on cancel.
     void fileHoldsTheChosenPathOnlyWhenItFits()
     {
         QTemporaryDir dir;
-        const QString folder = QDir(dir.path()).absoluteFilePath(QString(100, 'd'));
-        QVERIFY(QDir().mkpath(folder));
-        const QString fits = folder + '/' + QString(253 - folder.size(), 'f');
         clsOpenSave chooser;
+        QString folder = QDir(dir.path()).absolutePath();
+        while (folder.size() < chooser.MaxFile() - 250)
+            folder += '/' + QString(200, 'd');
+        QVERIFY(QDir().mkpath(folder));
+        const QString fits = folder + '/' + QString(chooser.MaxFile() - 2 - folder.size(), 'f');
         chooser.setFilter(QString("Dictionary database (*.dyb)|*.dyb|Word lists|*.txt;*.lst")
                               .replace('|', QChar(0)));
         ModalAnswerer answerer;
@@ -30,18 +33,19 @@ private slots:
                      QStringList({"Dictionary database (*.dyb)", "Word lists (*.txt *.lst)"}));
             static_cast<QDialog*>(window)->reject();
         });
-        for (const QString& typed : {QString("mydictionary"), fits, fits + 'f'})
+        for (const QString& typed : {QString("mydictionary  "), fits, fits + 'f'})
             answerer.type(typed); // files that do not exist
         QStringList files;
         for (int run = 0; run < 4; ++run) {
             chooser.setFile("/earlier/choice.dyb");
             QVERIFY(chooser.SaveFile(nullptr, "Save dictionary"));
-            files << chooser.File();
+            files << chooser.File() + (chooser.PathTooLong() ? " too long" : "");
         }
         QVERIFY(answerer.done());
         QCOMPARE(answerer.seen.at(0).title, "Save dictionary");
+        QCOMPARE(fits.size(), chooser.MaxFile() - 1);
         QCOMPARE(files, QStringList({"", QCoreApplication::applicationDirPath() + "/mydictionary",
-                                     fits, ""}));
+                                     fits, " too long"}));
     }
 
     void maxFileBelowOneShowsNothingAndKeepsFile()
