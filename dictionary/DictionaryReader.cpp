@@ -8,8 +8,9 @@
 
 namespace {
 
-// Reading in chunks keeps the file's bytes out of memory while the words are built.
-constexpr qsizetype kChunkSize = 1 << 20;
+// The file is read in pieces, and only as far as its last word record: bytes after it are never
+// read, however many there are.
+constexpr qsizetype kPieceSize = 1 << 20;
 // The smallest word record: two empty counted texts.
 constexpr qint64 kSmallestRecord = 4;
 
@@ -27,7 +28,7 @@ bool DictionaryReader::read(DictionaryContent& content)
     try {
         ok = readAll(content);
     } catch (const std::bad_alloc&) {
-        ok = false; // an upper index too large for the memory available
+        ok = false; // a file too large for the memory available
     }
     m_file.close();
     return ok;
@@ -35,6 +36,9 @@ bool DictionaryReader::read(DictionaryContent& content)
 
 bool DictionaryReader::readAll(DictionaryContent& content)
 {
+    m_fileSize = m_file.size();
+    // Reserving touches no memory; only the bytes read take any.
+    m_buffer.reserve(m_fileSize);
     return readHeader(content.Header) && readWords(content.Words);
 }
 
@@ -49,7 +53,7 @@ bool DictionaryReader::readHeader(DictionaryHeader& header)
     return true;
 }
 
-bool DictionaryReader::readWords(QVector<WordEntry>& words)
+bool DictionaryReader::readWords(WordTable& words)
 {
     qint32 upperIndex = 0;
     if (!readBytes(&upperIndex, sizeof upperIndex))
@@ -59,68 +63,34 @@ bool DictionaryReader::readWords(QVector<WordEntry>& words)
     if (count < 0 || count * kSmallestRecord > bytesLeft())
         return false;
 
-    // Reserving touches no memory; only records that are really there take any.
-    words.clear();
-    words.reserve(count);
-    while (words.size() < count) {
-        if (!ensureRecord())
+    QVector<qint64> records;
+    records.reserve(count);
+    qint64 at = m_position;
+    while (records.size() < count) {
+        const qint64 end = recordEnd(at);
+        if (end >= 0) {
+            records.append(WordTable::storedEntry(m_buffer, at));
+            at = end;
+        } else if (!readMore()) {
             return false;
-        readBatch(words, count);
+        }
     }
+    words.adopt(std::move(m_buffer), std::move(records));
     return true;
 }
 
-// Reads the records that lie whole in the buffer: every word of the batch first, then every
-// description, so that the words' texts sit close together in memory. Copying all words into
-// the word list, as every change does, then goes at memory speed.
-void DictionaryReader::readBatch(QVector<WordEntry>& words, qint64 count)
-{
-    const qsizetype first = words.size();
-    m_descriptions.clear();
-    qsizetype at = m_position;
-    for (qsizetype end = recordEnd(at); end >= 0 && words.size() < count; end = recordEnd(at)) {
-        words.append(WordEntry{textAt(at), QString()});
-        m_descriptions.append(at + 2 + countAt(at));
-        at = end;
-    }
-    for (qsizetype i = 0; i < m_descriptions.size(); ++i)
-        words[first + i].Description = textAt(m_descriptions.at(i));
-    m_position = at;
-}
-
-// Makes the record at the reading position lie whole in the buffer.
-bool DictionaryReader::ensureRecord()
-{
-    if (!ensureAvailable(2))
-        return false;
-    qsizetype size = 2 + countAt(m_position) + 2;
-    if (!ensureAvailable(size))
-        return false;
-    size += countAt(m_position + size - 2);
-    return ensureAvailable(size);
-}
-
 // Where the record at offset at ends, or -1 when it does not lie whole in the buffer.
-qsizetype DictionaryReader::recordEnd(qsizetype at) const
+qint64 DictionaryReader::recordEnd(qint64 at) const
 {
-    const qsizetype size = m_buffer.size();
+    const qint64 size = m_buffer.size();
+    const char* bytes = m_buffer.constData();
     if (at + 2 > size)
         return -1;
-    const qsizetype description = at + 2 + countAt(at);
+    const qint64 description = at + 2 + qFromLittleEndian<quint16>(bytes + at);
     if (description + 2 > size)
         return -1;
-    const qsizetype end = description + 2 + countAt(description);
+    const qint64 end = description + 2 + qFromLittleEndian<quint16>(bytes + description);
     return end <= size ? end : -1;
-}
-
-quint16 DictionaryReader::countAt(qsizetype at) const
-{
-    return qFromLittleEndian<quint16>(m_buffer.constData() + at);
-}
-
-QString DictionaryReader::textAt(qsizetype at) const
-{
-    return Windows1252::decode(m_buffer.constData() + at + 2, countAt(at));
 }
 
 bool DictionaryReader::readText(QString& text)
@@ -145,21 +115,31 @@ bool DictionaryReader::readBytes(void* destination, qsizetype size)
     return true;
 }
 
-// Makes at least size unread bytes available in the buffer, reading the next chunk if needed.
+// Makes at least size unread bytes available in the buffer.
 bool DictionaryReader::ensureAvailable(qsizetype size)
 {
-    if (m_buffer.size() - m_position >= size)
-        return true;
-    m_buffer.remove(0, m_position);
-    m_position = 0;
+    while (m_buffer.size() - m_position < size) {
+        if (!readMore())
+            return false;
+    }
+    return true;
+}
+
+// Appends the file's next piece to the buffer; false at the end of the file or on an error.
+bool DictionaryReader::readMore()
+{
     const qsizetype kept = m_buffer.size();
-    m_buffer.resize(qMax(size, kChunkSize));
-    const qint64 got = m_file.read(m_buffer.data() + kept, m_buffer.size() - kept);
+    // Within the size the file had at the start the buffer never moves; a file that grew since
+    // is read on.
+    const qint64 rest = m_fileSize - m_file.pos();
+    const qsizetype piece = rest > 0 ? qMin<qint64>(rest, kPieceSize) : kPieceSize;
+    m_buffer.resize(kept + piece);
+    const qint64 got = m_file.read(m_buffer.data() + kept, piece);
     m_buffer.resize(kept + qMax<qint64>(got, 0));
-    return got >= 0 && m_buffer.size() >= size;
+    return got > 0;
 }
 
 qint64 DictionaryReader::bytesLeft() const
 {
-    return (m_buffer.size() - m_position) + (m_file.size() - m_file.pos());
+    return (m_buffer.size() - m_position) + (m_fileSize - m_file.pos());
 }

@@ -8,7 +8,8 @@
 
 // Reads a .dyb file. It trusts no count: every length is checked against the bytes that are
 // left, so a truncated or hostile file fails cleanly instead of reading past its end or
-// reserving memory for records that cannot be there.
+// reserving memory for records that cannot be there. The words' records are kept as read, in
+// one block, with an index of where each starts.
 class DictionaryReader
 {
 public:
@@ -20,19 +21,16 @@ public:
 private:
     bool readAll(DictionaryContent& content);
     bool readHeader(DictionaryHeader& header);
-    bool readWords(QVector<WordEntry>& words);
-    void readBatch(QVector<WordEntry>& words, qint64 count);
-    bool ensureRecord();
-    qsizetype recordEnd(qsizetype at) const;
-    quint16 countAt(qsizetype at) const;
-    QString textAt(qsizetype at) const;
+    bool readWords(WordTable& words);
+    qint64 recordEnd(qint64 at) const;
     bool readText(QString& text);
     bool readBytes(void* destination, qsizetype size);
     bool ensureAvailable(qsizetype size);
+    bool readMore();
     qint64 bytesLeft() const;
 
     QFile m_file;
-    QByteArray m_buffer;
-    qsizetype m_position = 0;          // next unread byte in m_buffer
-    QVector<qsizetype> m_descriptions; // where a batch's descriptions are in m_buffer
+    qint64 m_fileSize = 0;
+    QByteArray m_buffer;      // the file's bytes from its start, as far as they have been read
+    qsizetype m_position = 0; // next unread byte in m_buffer
 };

@@ -30,8 +30,11 @@ bool DictionaryWriter::fits(const DictionaryContent& content)
     const DictionaryHeader& header = content.Header;
     if (!textFits(header.Name) || !textFits(header.Author) || !textFits(header.Password))
         return false;
-    for (const WordEntry& entry : content.Words) {
-        if (!textFits(entry.Word) || !textFits(entry.Description))
+    // Words as they were read came with counts of their own.
+    const WordTable& words = content.Words;
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        if (!words.isStored(i) &&
+            (!textFits(words.editedEntry(i).Word) || !textFits(words.editedEntry(i).Description)))
             return false;
     }
     return true;
@@ -73,16 +76,39 @@ bool DictionaryWriter::writeAll(const DictionaryContent& content)
     std::memcpy(&createdBits, &header.Created, sizeof createdBits);
     createdBits = qToLittleEndian(createdBits);
     appendBytes(&createdBits, sizeof createdBits);
-    const qint32 upperIndex = qToLittleEndian(qint32(content.Words.size() - 1));
+    const WordTable& words = content.Words;
+    const qint32 upperIndex = qToLittleEndian(qint32(words.size() - 1));
     appendBytes(&upperIndex, sizeof upperIndex);
 
-    for (const WordEntry& entry : content.Words) {
-        appendText(entry.Word);
-        appendText(entry.Description);
-        if (!flushIfFull())
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        const bool written =
+            words.isStored(i) ? writeStored(words.storedRecord(i)) : writeEdited(words.editedEntry(i));
+        if (!written)
             return false;
     }
     return flush();
+}
+
+// Records that follow each other in the bytes they were read from are written in one piece.
+bool DictionaryWriter::writeStored(QByteArrayView record)
+{
+    if (!m_run.isEmpty() && m_run.constData() + m_run.size() == record.constData()) {
+        m_run = QByteArrayView(m_run.constData(), m_run.size() + record.size());
+        return true;
+    }
+    if (!flush())
+        return false;
+    m_run = record;
+    return true;
+}
+
+bool DictionaryWriter::writeEdited(const WordEntry& entry)
+{
+    if (!m_run.isEmpty() && !flush())
+        return false;
+    appendText(entry.Word);
+    appendText(entry.Description);
+    return m_buffer.size() < kFlushSize || flush();
 }
 
 void DictionaryWriter::appendText(const QString& text)
@@ -100,14 +126,12 @@ void DictionaryWriter::appendBytes(const void* bytes, qsizetype size)
     m_buffer.append(static_cast<const char*>(bytes), size);
 }
 
-bool DictionaryWriter::flushIfFull()
-{
-    return m_buffer.size() < kFlushSize || flush();
-}
-
+// Writes what waits, the encoded texts or the stored records; only one of them waits at a time.
 bool DictionaryWriter::flush()
 {
-    const bool written = m_file.write(m_buffer) == m_buffer.size();
+    const QByteArrayView waiting = m_run.isEmpty() ? QByteArrayView(m_buffer) : m_run;
+    const bool written = m_file.write(waiting.constData(), waiting.size()) == waiting.size();
     m_buffer.resize(0);
+    m_run = QByteArrayView();
     return written;
 }

@@ -3,11 +3,14 @@
 #include "DictionaryContent.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QSaveFile>
 #include <QString>
 
 // Writes a .dyb file. The new content goes to a temporary file that is flushed to disk and then
-// renamed over the old one, so a failure at any point leaves the old file whole.
+// renamed over the old one, so a failure at any point leaves the old file whole. Words as they
+// were read are written straight from the bytes they were read from; only changed and added
+// words, and the header, are encoded.
 class DictionaryWriter
 {
 public:
@@ -21,12 +24,14 @@ public:
 
 private:
     bool writeAll(const DictionaryContent& content);
+    bool writeStored(QByteArrayView record);
+    bool writeEdited(const WordEntry& entry);
     void appendText(const QString& text);
     void appendBytes(const void* bytes, qsizetype size);
-    bool flushIfFull();
     bool flush();
     bool syncToDisk();
 
     QSaveFile m_file;
-    QByteArray m_buffer;
+    QByteArray m_buffer;    // encoded texts not written yet
+    QByteArrayView m_run;   // stored records, one after the other, not written yet
 };

@@ -10,6 +10,10 @@ class Windows1252
 public:
     static QString decode(const char* bytes, qsizetype size);
 
+    // True when no byte is one of 0x80 to 0x9F, the only ones whose characters differ from
+    // Latin-1's: such bytes decode as QString::fromLatin1 decodes them.
+    static bool isLatin1(const char* bytes, qsizetype size);
+
     // Writes the encoding of text to out, which must have room for text.size() bytes;
     // returns the number of bytes written.
     static qsizetype encode(const QString& text, char* out);

@@ -37,27 +37,27 @@ void clsDictionary::setDictionaryChanged(bool vNewValue)
 
 QString clsDictionary::WordName(qint32 Index) const
 {
-    return IsIndexValid(Index) ? m_content.Words.at(Index).Word : QString();
+    return IsIndexValid(Index) ? m_content.Words.word(Index) : QString();
 }
 
 void clsDictionary::setWordName(qint32 Index, const QString& vNewValue)
 {
     if (!IsIndexValid(Index))
         return;
-    m_content.Words[Index].Word = vNewValue;
+    m_content.Words.setWord(Index, vNewValue);
     MarkChanged(false);
 }
 
 QString clsDictionary::WordDescription(qint32 Index) const
 {
-    return IsIndexValid(Index) ? m_content.Words.at(Index).Description : QString();
+    return IsIndexValid(Index) ? m_content.Words.description(Index) : QString();
 }
 
 void clsDictionary::setWordDescription(qint32 Index, const QString& vNewValue)
 {
     if (!IsIndexValid(Index))
         return;
-    m_content.Words[Index].Description = vNewValue;
+    m_content.Words.setDescription(Index, vNewValue);
     MarkChanged(false);
 }
 
@@ -146,7 +146,7 @@ void clsDictionary::CloseDictionary()
 
 void clsDictionary::AddWord(const QString& sWord, const QString& sDescription)
 {
-    m_content.Words.append(WordEntry{sWord, sDescription});
+    m_content.Words.append(sWord, sDescription);
     MarkChanged(true);
 }
 
@@ -154,17 +154,16 @@ void clsDictionary::DeleteWord(qint32 Index)
 {
     if (!IsIndexValid(Index))
         return;
-    m_content.Words.remove(Index);
-    if (m_content.Words.isEmpty())
-        m_content.Words = QVector<WordEntry>();
+    m_content.Words.remove(Index); // the last word gone, the table holds no storage
     MarkChanged(true);
 }
 
 void clsDictionary::FillComboBox(QStringList& ComboBox) const
 {
-    ComboBox.reserve(ComboBox.size() + m_content.Words.size());
-    for (const WordEntry& entry : m_content.Words)
-        ComboBox.append(entry.Word);
+    const qsizetype count = m_content.Words.size();
+    ComboBox.reserve(ComboBox.size() + count);
+    for (qsizetype i = 0; i < count; ++i)
+        ComboBox.append(m_content.Words.word(i));
 }
 
 void clsDictionary::CreateDictionary(const QString& sPassword, const QString& sAuthor,

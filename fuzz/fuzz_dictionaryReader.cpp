@@ -1,8 +1,12 @@
 // Opens any bytes as a dictionary. A file must open exactly when its counts hold all the records
 // its upper index announces; whatever opens must save back the bytes it was read from (up to the
 // end of the last record) and reopen to the same header and words; what fails to open must leave
-// the document as it was. One input in eight is also tried with records put in front of its own,
-// so that they cross the 1 MiB pieces in which the reader reads and the writer writes.
+// the document as it was. The bytes after the last record, which the reader ignores, are then a
+// script of changes: words renamed, described anew, added and deleted, and the name changed.
+// After them the document must show what a plain list given the same changes holds, and save
+// and reopen to exactly that. One input in eight is also tried with records put in front of its
+// own, so that they cross the pieces in which the reader reads and the writer writes.
+#include "Windows1252.h"
 #include "clsDictionary.h"
 
 #include <QByteArray>
@@ -140,6 +144,74 @@ bool openAndSave(const QByteArray& bytes, qint64 end, clsDictionary& opened)
     return true;
 }
 
+// The script of changes in the bytes after the last record, read a byte at a time.
+class Script
+{
+public:
+    explicit Script(const QByteArray& bytes) : m_bytes(bytes) {}
+    bool atEnd() const { return m_at >= m_bytes.size(); }
+    quint8 next() { return atEnd() ? 0 : quint8(m_bytes.at(m_at++)); }
+    // A text of up to 15 characters the code page holds, as the file's bytes would give them.
+    QString text()
+    {
+        QByteArray encoded;
+        for (int length = next() % 16; length > 0; --length)
+            encoded += char(next());
+        return Windows1252::decode(encoded.constData(), encoded.size());
+    }
+
+private:
+    QByteArray m_bytes;
+    qsizetype m_at = 0;
+};
+
+using Words = QList<std::pair<QString, QString>>;
+
+void checkShows(const clsDictionary& d, const QString& name, const Words& words, const char* what)
+{
+    check(d.DictionaryName() == name && d.WordCount() == words.size() - 1, what);
+    for (qint32 i = 0; i <= d.WordCount(); ++i)
+        check(d.WordName(i) == words.at(i).first && d.WordDescription(i) == words.at(i).second,
+              what);
+}
+
+void editSaveAndReopen(clsDictionary& opened, const QByteArray& script)
+{
+    QString name = opened.DictionaryName();
+    Words words;
+    for (qint32 i = 0; i <= opened.WordCount(); ++i)
+        words.append({opened.WordName(i), opened.WordDescription(i)});
+    Script changes(script);
+    for (int change = 0; change < 64 && !changes.atEnd(); ++change) {
+        const quint8 kind = changes.next() % 5;
+        const qint32 at = words.isEmpty() ? 0 : changes.next() % words.size();
+        if (kind == 0) {
+            name = changes.text();
+            opened.setDictionaryName(name);
+        } else if (kind == 1 || words.isEmpty()) {
+            const QString word = changes.text(), description = changes.text();
+            opened.AddWord(word, description);
+            words.append({word, description});
+        } else if (kind == 2) {
+            words[at].first = changes.text();
+            opened.setWordName(at, words.at(at).first);
+        } else if (kind == 3) {
+            words[at].second = changes.text();
+            opened.setWordDescription(at, words.at(at).second);
+        } else {
+            opened.DeleteWord(at);
+            words.removeAt(at);
+        }
+    }
+    checkShows(opened, name, words, "the document shows its changes");
+    static QTemporaryDir dir;
+    const QString saved = dir.filePath("edited.dyb");
+    check(opened.SaveDictionary(saved) == 0, "an edited dictionary saves");
+    clsDictionary reopened;
+    check(reopened.OpenDictionary(saved) == 0, "an edited dictionary reopens");
+    checkShows(reopened, name, words, "an edited dictionary reopens as it was shown");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -151,14 +223,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // A padded copy is a megabyte of work, so one input in eight gets one; chosen by the input's
     // hash, so that a crash found through it reproduces.
-    if (found.upperIndexAt < 0 || found.upperIndex < -1 || found.upperIndex > INT32_MAX - 32 ||
-        qHash(bytes) % 8 != 0)
-        return 0;
-    qint32 fillers = 0;
-    const QByteArray large = padded(bytes, found, fillers);
-    clsDictionary openedLarge;
-    const qint64 largeEnd = opens ? found.end + (large.size() - bytes.size()) : -1;
-    if (openAndSave(large, largeEnd, openedLarge))
-        checkSameContent(opened, openedLarge, fillers);
+    if (found.upperIndexAt >= 0 && found.upperIndex >= -1 && found.upperIndex <= INT32_MAX - 32 &&
+        qHash(bytes) % 8 == 0) {
+        qint32 fillers = 0;
+        const QByteArray large = padded(bytes, found, fillers);
+        clsDictionary openedLarge;
+        const qint64 largeEnd = opens ? found.end + (large.size() - bytes.size()) : -1;
+        if (openAndSave(large, largeEnd, openedLarge))
+            checkSameContent(opened, openedLarge, fillers);
+    }
+    if (opens)
+        editSaveAndReopen(opened, bytes.mid(found.end));
     return 0;
 }

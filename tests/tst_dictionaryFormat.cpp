@@ -36,6 +36,14 @@ QByteArray bytesOf(double value)
     return bytes;
 }
 
+// A text as the file holds it: its 16-bit count, then its bytes.
+QByteArray counted(const QByteArray& text)
+{
+    QByteArray count(2, '\0');
+    qToLittleEndian(quint16(text.size()), count.data());
+    return count + text;
+}
+
 QByteArray readBytes(const QString& path)
 {
     QFile file(path);
@@ -150,6 +158,60 @@ private slots:
         QCOMPARE(d.SaveDictionary(path("all.dyb")), 0);
         QCOMPARE(readBytes(path("all.dyb")).mid(18),
                  QByteArray("\x0a\0A?B?C?D?E\x80\0\x01", 14) + all);
+    }
+
+    // A byte of 0x80 to 0x9F is found wherever it stands in a text of any length, and one just
+    // outside that range is not taken for one.
+    void everyPlaceOfAHighByte()
+    {
+        QByteArray file = kEmptyHeader + QByteArray("\x98\0\0\0", 4); // 153 words follow
+        QStringList expected;
+        for (int length = 1; length <= 17; ++length) {
+            for (int at = 0; at < length; ++at) {
+                QByteArray word(length, 'a'), description(length, 'a');
+                word[at] = '\x9c';
+                description[at] = '\xa0';
+                file += counted(word) + counted(description);
+                QString text(length, 'a'), latin1(length, 'a');
+                text[at] = QChar(0x0153);
+                latin1[at] = QChar(0xA0);
+                expected << text + '=' + latin1;
+            }
+        }
+        writeBytes(path("places.dyb"), file);
+        clsDictionary d;
+        QCOMPARE(d.OpenDictionary(path("places.dyb")), 0);
+        QStringList read;
+        for (qint32 i = 0; i <= d.WordCount(); ++i)
+            read << d.WordName(i) + '=' + d.WordDescription(i);
+        QCOMPARE(read, expected);
+    }
+
+    // A file opened, edited and saved holds exactly what a dictionary built with the same words
+    // holds: changed, added and deleted words among the ones still as read.
+    void savedEditsOfAnOpenedFile()
+    {
+        QByteArray file = kEmptyHeader + QByteArray("\x07\0\0\0", 4);
+        for (char i = '0'; i < '8'; ++i)
+            file += counted(QByteArray("w") + i) + counted(QByteArray("d") + i);
+        writeBytes(path("edited.dyb"), file);
+        clsDictionary edited, built;
+        QCOMPARE(edited.OpenDictionary(path("edited.dyb")), 0);
+        edited.setWordName(1, "renamed");
+        edited.setWordDescription(3, "described");
+        edited.DeleteWord(6);
+        edited.DeleteWord(0);
+        edited.AddWord("added", "new");
+        writeBytes(path("built.dyb"), kEmptyHeader + "\xff\xff\xff\xff");
+        QCOMPARE(built.OpenDictionary(path("built.dyb")), 0);
+        for (const auto& [word, description] : QList<std::pair<QString, QString>>{
+                 {"renamed", "d1"}, {"w2", "d2"}, {"w3", "described"}, {"w4", "d4"},
+                 {"w5", "d5"}, {"w7", "d7"}, {"added", "new"}})
+            built.AddWord(word, description);
+        QCOMPARE(snapshot(edited).section('|', 2), snapshot(built).section('|', 2));
+        QCOMPARE(edited.SaveDictionary(path("edited.dyb")), 0);
+        QCOMPARE(built.SaveDictionary(path("built.dyb")), 0);
+        QCOMPARE(readBytes(path("edited.dyb")), readBytes(path("built.dyb")));
     }
 
     // The created date is kept bit for bit, even when it names no date-time (then it reads as
