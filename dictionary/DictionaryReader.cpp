@@ -4,6 +4,10 @@
 #include <cstring>
 #include <new>
 
+#ifdef Q_OS_LINUX
+#include <sys/mman.h>
+#endif
+
 #include "Windows1252.h"
 
 namespace {
@@ -13,6 +17,23 @@ namespace {
 constexpr qsizetype kPieceSize = 1 << 20;
 // The smallest word record: two empty counted texts.
 constexpr qint64 kSmallestRecord = 4;
+
+// The file's bytes and the index of its records are large blocks that are filled once and then
+// read all over: asking for large pages where the system has them spares the processor one page
+// fault and one translation per 4 KiB, which is most of the time of an open on some machines.
+void adviseLargePages(const void* data, qint64 size)
+{
+#ifdef Q_OS_LINUX
+    constexpr quintptr kPage = 4096;
+    const quintptr start = (quintptr(data) + kPage - 1) & ~(kPage - 1);
+    const quintptr end = (quintptr(data) + quintptr(size)) & ~(kPage - 1);
+    if (end > start)
+        madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE); // only advice
+#else
+    Q_UNUSED(data)
+    Q_UNUSED(size)
+#endif
+}
 
 } // namespace
 
@@ -39,6 +60,7 @@ bool DictionaryReader::readAll(DictionaryContent& content)
     m_fileSize = m_file.size();
     // Reserving touches no memory; only the bytes read take any.
     m_buffer.reserve(m_fileSize);
+    adviseLargePages(m_buffer.constData(), m_buffer.capacity());
     return readHeader(content.Header) && readWords(content.Words);
 }
 
@@ -65,11 +87,12 @@ bool DictionaryReader::readWords(WordTable& words)
 
     QVector<qint64> records;
     records.reserve(count);
+    adviseLargePages(records.constData(), count * qint64(sizeof(qint64)));
     qint64 at = m_position;
     while (records.size() < count) {
         const qint64 end = recordEnd(at);
         if (end >= 0) {
-            records.append(WordTable::storedEntry(m_buffer, at));
+            records.append(at);
             at = end;
         } else if (!readMore()) {
             return false;

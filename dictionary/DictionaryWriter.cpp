@@ -3,6 +3,7 @@
 #include <QtEndian>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -67,7 +68,7 @@ bool DictionaryWriter::syncToDisk()
 
 bool DictionaryWriter::writeAll(const DictionaryContent& content)
 {
-    m_buffer.reserve(kFlushSize + 2 * (kLongestText + 2));
+    m_buffer.reserve(2 * kFlushSize + 2 * (kLongestText + 2));
     const DictionaryHeader& header = content.Header;
     appendText(header.Name);
     appendText(header.Author);
@@ -86,17 +87,17 @@ bool DictionaryWriter::writeAll(const DictionaryContent& content)
         if (!written)
             return false;
     }
-    return flush();
+    return settleRun() && writeBuffer();
 }
 
-// Records that follow each other in the bytes they were read from are written in one piece.
+// Records that follow each other in the bytes they were read from wait as one run.
 bool DictionaryWriter::writeStored(QByteArrayView record)
 {
     if (!m_run.isEmpty() && m_run.constData() + m_run.size() == record.constData()) {
         m_run = QByteArrayView(m_run.constData(), m_run.size() + record.size());
         return true;
     }
-    if (!flush())
+    if (!settleRun())
         return false;
     m_run = record;
     return true;
@@ -104,11 +105,22 @@ bool DictionaryWriter::writeStored(QByteArrayView record)
 
 bool DictionaryWriter::writeEdited(const WordEntry& entry)
 {
-    if (!m_run.isEmpty() && !flush())
+    if (!settleRun())
         return false;
     appendText(entry.Word);
     appendText(entry.Description);
-    return m_buffer.size() < kFlushSize || flush();
+    return m_buffer.size() < kFlushSize || writeBuffer();
+}
+
+// A long run goes out in one write of its own, straight from the bytes it was read from; a short
+// one joins the encoded bytes, so that changes spread all over a file make few writes.
+bool DictionaryWriter::settleRun()
+{
+    const QByteArrayView run = std::exchange(m_run, QByteArrayView());
+    if (run.size() >= kFlushSize)
+        return writeBuffer() && writeBytes(run);
+    m_buffer.append(run.constData(), run.size());
+    return m_buffer.size() < kFlushSize || writeBuffer();
 }
 
 void DictionaryWriter::appendText(const QString& text)
@@ -126,12 +138,14 @@ void DictionaryWriter::appendBytes(const void* bytes, qsizetype size)
     m_buffer.append(static_cast<const char*>(bytes), size);
 }
 
-// Writes what waits, the encoded texts or the stored records; only one of them waits at a time.
-bool DictionaryWriter::flush()
+bool DictionaryWriter::writeBuffer()
 {
-    const QByteArrayView waiting = m_run.isEmpty() ? QByteArrayView(m_buffer) : m_run;
-    const bool written = m_file.write(waiting.constData(), waiting.size()) == waiting.size();
+    const bool written = writeBytes(m_buffer);
     m_buffer.resize(0);
-    m_run = QByteArrayView();
     return written;
+}
+
+bool DictionaryWriter::writeBytes(QByteArrayView bytes)
+{
+    return m_file.write(bytes.constData(), bytes.size()) == bytes.size();
 }

@@ -26,12 +26,14 @@ private:
     bool writeAll(const DictionaryContent& content);
     bool writeStored(QByteArrayView record);
     bool writeEdited(const WordEntry& entry);
+    bool settleRun();
     void appendText(const QString& text);
     void appendBytes(const void* bytes, qsizetype size);
-    bool flush();
+    bool writeBuffer();
+    bool writeBytes(QByteArrayView bytes);
     bool syncToDisk();
 
     QSaveFile m_file;
-    QByteArray m_buffer;    // encoded texts not written yet
-    QByteArrayView m_run;   // stored records, one after the other, not written yet
+    QByteArray m_buffer;  // bytes not written yet, before m_run
+    QByteArrayView m_run; // stored records, one after the other, not written yet
 };

@@ -10,9 +10,10 @@ class Windows1252
 public:
     static QString decode(const char* bytes, qsizetype size);
 
-    // True when no byte is one of 0x80 to 0x9F, the only ones whose characters differ from
-    // Latin-1's: such bytes decode as QString::fromLatin1 decodes them.
-    static bool isLatin1(const char* bytes, qsizetype size);
+    // Where the first byte of 0x80 to 0x9F is, the only bytes whose characters differ from
+    // Latin-1's, or size when there is none: bytes before it decode as QString::fromLatin1
+    // decodes them.
+    static qsizetype findNotLatin1(const char* bytes, qsizetype size);
 
     // Writes the encoding of text to out, which must have room for text.size() bytes;
     // returns the number of bytes written.

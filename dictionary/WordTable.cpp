@@ -1,47 +1,35 @@
 #include "WordTable.h"
 
-#include <QtEndian>
-
-#include "Windows1252.h"
-
-namespace {
-
-quint16 countAt(const QByteArray& bytes, qint64 at)
-{
-    return qFromLittleEndian<quint16>(bytes.constData() + at);
-}
-
-qint64 descriptionAt(const QByteArray& bytes, qint64 record)
-{
-    return record + 2 + countAt(bytes, record);
-}
-
-qint64 recordAt(qint64 entry)
-{
-    return entry >> 1;
-}
-
-bool isLatin1Entry(qint64 entry)
-{
-    return (entry & 1) == 0;
-}
-
-} // namespace
-
-qint64 WordTable::storedEntry(const QByteArray& bytes, qint64 at)
-{
-    const qint64 description = descriptionAt(bytes, at);
-    const bool latin1 =
-        Windows1252::isLatin1(bytes.constData() + at + 2, countAt(bytes, at)) &&
-        Windows1252::isLatin1(bytes.constData() + description + 2, countAt(bytes, description));
-    return 2 * at + (latin1 ? 0 : 1);
-}
-
-void WordTable::adopt(QByteArray bytes, QVector<qint64> entries)
+void WordTable::adopt(QByteArray bytes, QVector<qint64> records)
 {
     m_bytes = std::move(bytes);
-    m_records = std::move(entries);
+    m_records = std::move(records);
     m_edited.clear();
+    markNotLatin1();
+}
+
+// Turns each record's offset into its entry, marking the records whose texts hold a byte that is
+// not Latin-1. The block is searched for such bytes as a whole, as most hold few or none; a byte
+// found in a record's counts marks it too, which only costs it the slower decoding.
+void WordTable::markNotLatin1()
+{
+    const qsizetype count = m_records.size();
+    const qint64 end = count > 0 ? recordEnd(m_records.constLast()) : 0;
+    qint64 from = count > 0 ? m_records.constFirst() : 0;
+    qsizetype record = 0;
+    while (from < end) {
+        const qint64 found = from + Windows1252::findNotLatin1(m_bytes.constData() + from, end - from);
+        if (found == end)
+            break;
+        // The records before the one that holds the byte are Latin-1 throughout.
+        while (record + 1 < count && m_records.at(record + 1) <= found)
+            m_records[record++] *= 2;
+        const qint64 offset = m_records.at(record);
+        m_records[record++] = 2 * offset + 1;
+        from = recordEnd(offset);
+    }
+    for (; record < count; ++record)
+        m_records[record] *= 2;
 }
 
 void WordTable::clear()
@@ -49,28 +37,6 @@ void WordTable::clear()
     m_bytes = QByteArray();
     m_records = QVector<qint64>();
     m_edited = QVector<WordEntry>();
-}
-
-// Most texts hold no byte of 0x80 to 0x9F, and those that opened so are decoded without looking.
-QString WordTable::textAt(qint64 at, bool latin1) const
-{
-    const char* text = m_bytes.constData() + at + 2;
-    return latin1 ? QString::fromLatin1(text, countAt(m_bytes, at))
-                  : Windows1252::decode(text, countAt(m_bytes, at));
-}
-
-QString WordTable::word(qsizetype index) const
-{
-    const qint64 entry = m_records.at(index);
-    return entry >= 0 ? textAt(recordAt(entry), isLatin1Entry(entry))
-                      : m_edited.at(-1 - entry).Word;
-}
-
-QString WordTable::description(qsizetype index) const
-{
-    const qint64 entry = m_records.at(index);
-    return entry >= 0 ? textAt(descriptionAt(m_bytes, recordAt(entry)), isLatin1Entry(entry))
-                      : m_edited.at(-1 - entry).Description;
 }
 
 void WordTable::setWord(qsizetype index, const QString& text)
@@ -101,10 +67,8 @@ QByteArrayView WordTable::storedRecord(qsizetype index) const
     const qint64 entry = m_records.at(index);
     if (entry < 0)
         return {};
-    const qint64 record = recordAt(entry);
-    const qint64 description = descriptionAt(m_bytes, record);
-    const qint64 end = description + 2 + countAt(m_bytes, description);
-    return QByteArrayView(m_bytes.constData() + record, end - record);
+    const qint64 record = entry >> 1;
+    return QByteArrayView(m_bytes.constData() + record, recordEnd(record) - record);
 }
 
 const WordEntry& WordTable::editedEntry(qsizetype index) const

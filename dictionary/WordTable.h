@@ -2,10 +2,13 @@
 
 #include "WordEntry.h"
 
+#include "Windows1252.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <QVector>
+#include <QtEndian>
 
 // The words of a dictionary, index 0 first. The words of an opened file stay in the bytes they
 // were read from, as counted Windows-1252 texts, and are decoded when they are asked for; a word
@@ -15,15 +18,24 @@
 class WordTable
 {
 public:
-    // Takes the bytes of a file and an entry for each of its word records, made by storedEntry.
-    void adopt(QByteArray bytes, QVector<qint64> entries);
-    // The entry of the record that starts at offset at of bytes, in which it lies whole.
-    static qint64 storedEntry(const QByteArray& bytes, qint64 at);
+    // Takes the bytes of a file and where each of its word records starts, in order. The caller
+    // has checked that every record lies whole within the bytes.
+    void adopt(QByteArray bytes, QVector<qint64> records);
     void clear(); // no words, no storage
 
     qsizetype size() const { return m_records.size(); }
-    QString word(qsizetype index) const;
-    QString description(qsizetype index) const;
+    // Inline, as callers that read every word call them a million times.
+    QString word(qsizetype index) const
+    {
+        const qint64 entry = m_records.at(index);
+        return entry >= 0 ? textAt(entry >> 1, isLatin1(entry)) : m_edited.at(-1 - entry).Word;
+    }
+    QString description(qsizetype index) const
+    {
+        const qint64 entry = m_records.at(index);
+        return entry >= 0 ? textAt(descriptionAt(entry >> 1), isLatin1(entry))
+                          : m_edited.at(-1 - entry).Description;
+    }
     void setWord(qsizetype index, const QString& text);
     void setDescription(qsizetype index, const QString& text);
     void append(const QString& word, const QString& description);
@@ -36,7 +48,23 @@ public:
     bool isStored(qsizetype index) const { return m_records.at(index) >= 0; }
 
 private:
-    QString textAt(qint64 at, bool latin1) const;
+    static bool isLatin1(qint64 entry) { return (entry & 1) == 0; }
+    quint16 countAt(qint64 at) const { return qFromLittleEndian<quint16>(m_bytes.constData() + at); }
+    qint64 descriptionAt(qint64 record) const { return record + 2 + countAt(record); }
+    qint64 recordEnd(qint64 record) const
+    {
+        const qint64 description = descriptionAt(record);
+        return description + 2 + countAt(description);
+    }
+    void markNotLatin1();
+    // Most texts hold no byte of 0x80 to 0x9F, and those that opened so are decoded without
+    // looking.
+    QString textAt(qint64 at, bool latin1) const
+    {
+        const char* text = m_bytes.constData() + at + 2;
+        return latin1 ? QString::fromLatin1(text, countAt(at))
+                      : Windows1252::decode(text, countAt(at));
+    }
     WordEntry& edit(qsizetype index);
 
     QByteArray m_bytes;
