@@ -1,67 +1,90 @@
 #pragma once
 
-#include <QElapsedTimer>
-#include <QList>
-#include <QMessageBox>
-#include <QObject>
-#include <QStringList>
-#include <QTimer>
+#include <QtWidgets>
 
 #include <functional>
 
-// Answers the windows that a test action opens, in the order the answers were queued: the
-// active modal window (message box, input box, file dialog) or a visible top-level window
-// of a given objectName, such as a modeless entry dialog. Queue the answers, then run the
-// action that opens the windows.
+// Answers the windows a test action opens, in the order the answers were queued: the active modal
+// window (message box, input box, file dialog), or a visible top-level window of the given name,
+// such as a modeless entry dialog, each by an action given for it. Queue the answers, then run
+// the action.
 //
-// Every answered window is recorded in seen. A modal window that no answer expects is
-// rejected, and an answer whose window does not show within the timeout is dropped with the
-// rest of the queue; both are recorded in failures, so that no test hangs.
+// Every answered window is described in seen as "title|text|icon|buttons", for instance
+// "Error|Could not save dictionary|Critical|Ok". A modal window that no answer expects is
+// rejected, and an answer whose window does not show within five seconds is dropped with the rest
+// of the queue; both are recorded in failures, so that no test hangs.
 class ModalAnswerer : public QObject
 {
-    Q_OBJECT
 public:
-    struct Seen
-    {
-        QString className;
-        QString title;
-        QString text; // a message box's text, an input box's label
-        QMessageBox::Icon icon = QMessageBox::NoIcon;
-        QMessageBox::StandardButtons buttons;
-    };
     using Action = std::function<void(QWidget*)>;
 
-    explicit ModalAnswerer(int timeoutMs = 5000);
+    ModalAnswerer() { startTimer(20); }
 
-    // Answers for the next modal window.
-    void press(QMessageBox::StandardButton button); // any dialog with standard buttons
-    void type(const QString& text); // input box or file dialog: types the text and accepts
-    void cancel();
-    void act(const Action& action);
-    // Runs the action on the top-level window of that objectName once it is visible.
-    void actOnWindow(const QString& objectName, const Action& action);
+    void on(const QString& windowName, const Action& action) // empty name: the modal window
+    {
+        if (m_queue.isEmpty())
+            m_waiting.start();
+        m_queue.append({windowName, action});
+    }
 
     // Every queued answer was given and nothing failed.
-    bool done() const { return queue.isEmpty() && failures.isEmpty(); }
+    bool done() const { return m_queue.isEmpty() && failures.isEmpty(); }
 
-    QList<Seen> seen;
+    QStringList seen;
     QStringList failures;
 
 private:
-    struct Answer
+    static QString describe(QWidget* window)
     {
-        QString windowName; // empty: the active modal window
-        Action action;
-    };
+        const auto* box = qobject_cast<QMessageBox*>(window);
+        const auto* input = qobject_cast<QInputDialog*>(window);
+        const auto* buttons = window->findChild<QDialogButtonBox*>();
+        const auto keys = QMetaEnum::fromType<QDialogButtonBox::StandardButtons>();
+        return QStringList{
+            window->windowTitle(),
+            box     ? box->text()
+            : input ? input->labelText()
+                    : "",
+            box ? QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon()) : "",
+            buttons ? keys.valueToKeys(buttons->standardButtons()).replace('|', ' ') : ""}
+            .join('|');
+    }
 
-    void poll();
-    QWidget* target(const Answer& answer) const;
-    void record(QWidget* window);
-    void fail(const QString& why, QWidget* window);
+    // Looks for the next window to answer, every 20 ms.
+    void timerEvent(QTimerEvent*) override
+    {
+        QWidget* modal = QApplication::activeModalWidget();
+        QWidget* window =
+            m_queue.isEmpty() || m_queue.constFirst().first.isEmpty() ? modal : nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (!m_queue.isEmpty() && top->objectName() == m_queue.constFirst().first &&
+                top->isVisible())
+                window = top;
+        if (m_acting || (m_queue.isEmpty() && !modal) || (!window && m_waiting.elapsed() < 5000))
+            return;
+        if (m_queue.isEmpty() || !window) {
+            failures << (m_queue.isEmpty() ? "unexpected: " : "did not show: ") +
+                            (modal ? describe(modal) : "");
+            m_queue.clear();
+            if (auto* dialog = qobject_cast<QDialog*>(modal))
+                dialog->reject();
+            return;
+        }
+        seen << describe(window);
+        m_waiting.start();
+        // Run outside this timer's handler: the action may open a modal window whose event loop
+        // needs this timer to fire again for the next answer.
+        m_acting = true;
+        QTimer::singleShot(
+            0, this,
+            [this, window = QPointer<QWidget>(window), action = m_queue.takeFirst().second] {
+                m_acting = false;
+                if (window)
+                    action(window);
+            });
+    }
 
-    QList<Answer> queue;
-    QTimer timer;
-    QElapsedTimer waiting; // since the first queued answer became the next one
-    int timeoutMs;
-    bool acting = false; // an answer was taken and its action has not run yet
+    QList<std::pair<QString, Action>> m_queue;
+    QElapsedTimer m_waiting; // since the next answer became the next one
+    bool m_acting = false;   // an answer was taken and its action has not run yet
 };

@@ -1,0 +1,356 @@
+// The dictionary document and its .dyb files: the byte layout, the Windows-1252 texts, the created
+// date kept bit for bit, hostile files, a file edited and saved again, the notifications and the
+// change flag, and saving under faults: a save killed at any moment, a disk that fills up at any
+// byte, a folder that refuses writes. What a failed open or save leaves behind is checked
+// throughout: the document as it was, the old file whole, no stray file.
+#include "FileSizeLimit.h"
+#include "clsDictionary.h"
+
+#include <QtTest>
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// "Fruit" by "Lab", no password, created 2000-01-01 12:00 (36526.5), apple ("a red fruit") and
+// pear (no description): 54 bytes.
+const QByteArray kExample = QByteArray::fromHex("0500467275697403004c6162000000000000d0d5e1400100"
+                                                "000005006170706c650b0061207265642066727569740400"
+                                                "706561720000");
+
+// Empty name, author and password, created 0; the upper index and the records follow.
+const QByteArray kEmptyHeader(14, '\0');
+
+// The created date's text is checked in Korean, whatever the machine's locale: its short forms
+// ("yy. M. d." and "AP h:mm") have spaces in the date, a two-digit year that must be widened, no
+// seconds and the AM/PM mark first. Set before Qt first reads the locale.
+const bool kKoreanLocale = qputenv("LC_ALL", "ko_KR.UTF-8");
+
+template <typename T> QByteArray littleEndian(T value)
+{
+    QByteArray bytes(sizeof value, '\0');
+    qToLittleEndian(value, bytes.data());
+    return bytes;
+}
+
+// A text as the file holds it: its 16-bit count, then its bytes.
+const auto counted = [](const QByteArray& text) {
+    return littleEndian(quint16(text.size())) + text;
+};
+
+// One word, "first", described "old one": what the faulty saves save over.
+const QByteArray kOld = kEmptyHeader + littleEndian(0) + counted("first") + counted("old one");
+
+QByteArray readBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
+}
+
+// The document's file name, change flag and content, its created date left out.
+QString snapshot(const clsDictionary& d)
+{
+    QStringList parts{d.FileName(), QString::number(d.DictionaryChanged()), d.DictionaryName(),
+                      d.DictionaryAuthor(), d.DictionaryPassword()};
+    for (qint32 i = 0; i <= d.WordCount(); ++i)
+        parts << d.WordName(i) + '=' + d.WordDescription(i);
+    return parts.join('|');
+}
+
+} // namespace
+
+class tst_dictionary : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+    QByteArray saved(clsDictionary& d)
+    {
+        return d.SaveDictionary(path("saved.dyb")) == 0 ? readBytes(path("saved.dyb")) : "unsaved";
+    }
+
+    // Saves d over a copy of kOld in a child process, under a file-size limit, or in a folder it
+    // may not write to (as nobody, since permission bits do not stop root), and gives "saved", or
+    // "kept" for a failure that kept the file name and change flag, "killed" when killAfterUs >= 0
+    // killed it that far into the save, "nobody" when it could not become nobody. Then what the
+    // file holds: "old", "new" (what whole holds) or "broken", and "stray" when another file
+    // beside it begins with its name.
+    QString saveInChild(clsDictionary& d, const QByteArray& whole, qint64 killAfterUs = -1,
+                        rlim_t sizeLimit = RLIM_INFINITY, bool readOnly = false)
+    {
+        const QByteArray folder = QFile::encodeName(m_dir.path()), target = folder + "/saved.dyb";
+        const passwd* nobody = getpwnam("nobody");
+        const pid_t child = writeBytes(target, kOld) ? fork() : -1;
+        if (child == 0) { // only saves, and leaves without cleaning up what belongs to the parent
+            const FileSizeLimit full(sizeLimit);
+            if (readOnly && (chmod(folder, 0555) != 0 ||
+                             (geteuid() == 0 && (!nobody || chown(target, nobody->pw_uid, 0) != 0 ||
+                                                 setuid(nobody->pw_uid) != 0))))
+                _exit(3);
+            d.setFileName("before.dyb");
+            d.setDictionaryChanged(true);
+            const bool saved = d.SaveDictionary(target) == 0;
+            _exit(saved ? 0 : d.FileName() == "before.dyb" && d.DictionaryChanged() ? 1 : 2);
+        }
+        if (killAfterUs >= 0 && usleep(useconds_t(killAfterUs)) == 0)
+            kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        const QByteArray bytes = readBytes(target);
+        const bool alone =
+            chmod(folder, 0755) == 0 &&
+            QDir(folder).entryList({"saved*"}, QDir::Files | QDir::Hidden).size() == 1;
+        const QString held = bytes == kOld ? " old" : bytes == whole ? " new" : " broken";
+        return QStringList{"saved", "kept", "broken", "nobody"}.value(
+                   WIFEXITED(status) ? WEXITSTATUS(status) : 4, "killed") +
+               held + (alone ? "" : " stray");
+    }
+
+private slots:
+    // Files open exactly when they hold every record their upper index announces, as the
+    // document shows here, and save back byte for byte, bytes after the last record left out; a
+    // file that does not open leaves the document as it was. Every byte reads as one character (the
+    // five undefined ones as the control of the same value), in the header as in the words, and
+    // a byte of 0x80 to 0x9F is found wherever it stands in a text of up to 40 bytes.
+    void opensAndSavesBack_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("shown"); // from the name on; empty: the file does not open
+        QTest::newRow("the example, bytes after it") << kExample + "trailing"
+                                                     << "Fruit|Lab||apple=a red fruit|pear=";
+        QTest::newRow("records of empty texts")
+            << kEmptyHeader + littleEndian(1) + QByteArray(8, 0) << "|||=|=";
+        for (int length = 0; length < kExample.size(); ++length)
+            QTest::addRow("the example cut to %d bytes", length) << kExample.left(length) << "";
+        QTest::newRow("index -2") << kEmptyHeader + littleEndian(-2) << "";
+        QTest::newRow("index INT_MAX")
+            << kEmptyHeader + littleEndian(INT_MAX) + QByteArray(8, 0) << "";
+        QByteArray all, records;
+        for (int b = 0; b < 256; ++b)
+            all += char(b);
+        const QString text = QString::fromLatin1(all).replace(
+            0x80, 32, "€\u0081‚ƒ„…†‡ˆ‰Š‹Œ\u008DŽ\u008F\u0090‘’“”•–—˜™š›œ\u009DžŸ");
+        QTest::newRow("every byte")
+            << counted(all) + kEmptyHeader.left(12) + littleEndian(0) + counted("w") + counted(all)
+            << text + "|||w=" + text;
+        QStringList shown;
+        for (int length = 1; length <= 40; ++length) {
+            for (int at = 0; at < length; ++at) {
+                QByteArray word(length, 'a'), description(length, 'a');
+                word[at] = '\x9c';
+                description[at] = '\xa0';
+                records += counted(word) + counted(description);
+                shown << QString(length, 'a').replace(at, 1, "œ") + '=' +
+                             QString(length, 'a').replace(at, 1, "\u00A0");
+            }
+        }
+        QTest::newRow("0x9C at every place")
+            << kEmptyHeader + littleEndian(qint32(shown.size() - 1)) + records
+            << "|||" + shown.join('|');
+    }
+
+    void opensAndSavesBack()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, shown);
+        clsDictionary d;
+        d.AddWord("unsaved", "");
+        const QString before = snapshot(d);
+        const bool opens =
+            writeBytes(path("opened.dyb"), file) && d.OpenDictionary(path("opened.dyb")) == 0;
+        QCOMPARE(snapshot(d), opens ? path("opened.dyb") + "|0|" + shown : before);
+        QCOMPARE(opens ? saved(d) : file, file.endsWith("trailing") ? kExample : file);
+    }
+
+    // A new dictionary, created this year (the Korean date begins with it), keeps its password
+    // plain; texts are counted in bytes after conversion, up to 65,535, and a character the code
+    // page lacks becomes one '?', and so does a surrogate pair or a lone surrogate.
+    void savedLayout()
+    {
+        clsDictionary d;
+        d.CreateDictionary("secret");
+        QVERIFY(d.DictionaryCreated().startsWith(QString::number(QDate::currentDate().year())));
+        QCOMPARE(saved(d).remove(12, 8),
+                 kEmptyHeader.left(4) + counted("secret") + littleEndian(-1));
+        // 65,533 characters and two outside the BMP, four UTF-16 units, make 65,535 bytes.
+        d.AddWord("A\u4E2DB\U0001F600C" + QString(QChar(0xD800)) + "D" + QChar(0xDC00) + "E€",
+                  QString(65533, 'x') + QString::fromUcs4(U"\U0001F600\U0001F600"));
+        QCOMPARE(saved(d).mid(24, 14), counted("A?B?C?D?E\x80") + "\xff\xff");
+    }
+
+    // The created date is kept bit for bit, even when it names no date-time (then it reads as
+    // empty text); its text sets the same date-time again, to the second. Before 1899-12-30 the
+    // whole part counts days back and the fraction the time forward.
+    void createdDate_data()
+    {
+        QTest::addColumn<double>("created");
+        QTest::addColumn<bool>("empty");
+        QTest::newRow("NaN with payload")
+            << qFromLittleEndian<double>("\x23\x01\0\0\0\0\xf8\x7f") << true;
+        QTest::newRow("-inf") << -qInf() << true;
+        QTest::newRow("year 99") << -657435.0 << true;
+        QTest::newRow("year 100") << -657434.5 << false;
+        QTest::newRow("year 10000") << 2958466.0 << true;
+        QTest::newRow("2023-03-15 02:57:46.598") << 45000.123456 << false;
+        QTest::newRow("1899-12-29 06:00") << -1.25 << false;
+    }
+
+    void createdDate()
+    {
+        QFETCH(double, created);
+        const QByteArray file = kEmptyHeader.left(6) + littleEndian(created) + littleEndian(-1);
+        clsDictionary d;
+        QVERIFY(writeBytes(path("created.dyb"), file) &&
+                d.OpenDictionary(path("created.dyb")) == 0);
+        const QString text = d.DictionaryCreated();
+        QTEST(text.isEmpty(), "empty");
+        QCOMPARE(saved(d), file);
+        QVERIFY(text.isEmpty() || d.setDictionaryCreated(text));
+        const double seconds =
+            (qFromLittleEndian<double>(saved(d).constData() + 6) - created) * 86400;
+        QVERIFY(text.isEmpty() || qAbs(seconds) < 1);
+    }
+
+    // A failed save keeps the content, FileName and change flag, creates no file and leaves the
+    // existing one whole: no name, a folder that is missing or is a file, a name that is a folder,
+    // a text over 65,535 bytes. So does an open of a missing file.
+    void failuresKeepEverything()
+    {
+        QTemporaryDir work; // the current folder from here on, so that "" has a place to go
+        QVERIFY(QDir::setCurrent(work.path()) && writeBytes("plain", "a file") &&
+                writeBytes("old.dyb", kOld));
+        clsDictionary d; // edited, of a file
+        d.CreateDictionary("pw", "au", "nn");
+        d.AddWord("keep", "me");
+        d.setFileName("previous.dyb");
+        const QString before = snapshot(d);
+        QCOMPARE(d.OpenDictionary("absent.dyb"), -1);
+        for (const char* name : {"", "missing/x.dyb", "plain/x.dyb", ".", "old.dyb"}) {
+            d.setDictionaryName(QString(qstrlen(name) == 7 ? 65536 : 2, 'n'));
+            QCOMPARE(d.SaveDictionary(name), -1);
+            QCOMPARE(snapshot(d).replace(QString(65536, 'n'), "nn"), before);
+        }
+        QCOMPARE(QDir().entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot).join(','),
+                 "old.dyb,plain");
+        QCOMPARE(readBytes("old.dyb"), kOld);
+    }
+
+    // A file opened, edited and saved holds exactly what a dictionary given the same words holds:
+    // a word renamed, one deleted, one added, and long runs of words as they were read between.
+    void savedEditsOfAnOpenedFile()
+    {
+        QByteArray file = kEmptyHeader + littleEndian(29);
+        clsDictionary edited, built;
+        for (char i = 0; i < 30; ++i) {
+            file += counted("w" + QByteArray::number(i)) + counted(QByteArray(60000, 'a' + i));
+            if (i != 25)
+                built.AddWord(i ? "w" + QByteArray::number(i) : "renamed",
+                              QByteArray(60000, 'a' + i));
+        }
+        built.AddWord("added", "new");
+        QVERIFY(writeBytes(path("edited.dyb"), file) &&
+                edited.OpenDictionary(path("edited.dyb")) == 0);
+        edited.setWordName(0, "renamed");
+        edited.DeleteWord(25);
+        edited.AddWord("added", "new");
+        QCOMPARE(saved(edited).mid(14), saved(built).mid(14)); // the words, the dates left out
+    }
+
+    // Each notification comes with its change already applied, except that Changed still sees the
+    // old flag; writes of the same value notify too, writes that change nothing do not; Closing
+    // sees the whole content before it goes; saving clears the flag without a notification.
+    void notificationsAndChangeFlag()
+    {
+        QStringList log;
+        clsDictionary d; // new: empty, clean, of no file
+        QObject context; // gone before d, whose farewell Closing is not logged
+        const auto note = [&](const QString& event) { log << event + ' ' + snapshot(d); };
+        connect(&d, &clsDictionary::Closing, &context, [=] { note("Closing"); });
+        connect(&d, &clsDictionary::Changed, &context,
+                [=](bool amount) { note(amount ? "+-" : "text"); });
+        connect(&d, &clsDictionary::Opened, &context, [=] { note("Opened"); });
+        connect(&d, &clsDictionary::Renewed, &context, [=] { note("Renewed"); });
+        d.setDictionaryName("nm");
+        d.AddWord("a", "A");
+        d.setWordDescription(0, "Z");
+        QVERIFY(d.setDictionaryCreated(d.DictionaryCreated()) &&
+                !d.setDictionaryCreated("no date"));
+        for (qint32 index : {-1, 1}) { // before the first word, after the last
+            d.setWordName(index, "x");
+            d.setWordDescription(index, "x");
+            d.DeleteWord(index);
+        }
+        QCOMPARE(d.SaveDictionary(path("notified.dyb")), 0);
+        d.DeleteWord(0);
+        d.CloseDictionary();
+        d.CreateDictionary("", "", "new");
+        d.setDictionaryChanged(true);
+        QCOMPARE(d.OpenDictionary(path("notified.dyb")), 0);
+        const QString file = path("notified.dyb");
+        QCOMPARE(log, QStringList({"text |0|nm||", "+- |1|nm|||a=A", "text |1|nm|||a=Z",
+                                   "text |1|nm|||a=Z", "+- " + file + "|0|nm||",
+                                   "Closing " + file + "|1|nm||", "Closing |0|||",
+                                   "Renewed |0|new||", "Opened " + file + "|0|nm|||a=Z"}));
+        QStringList list{"kept"}; // FillComboBox appends, index 0 first
+        d.FillComboBox(list);
+        QCOMPARE(list, QStringList({"kept", "a"}));
+    }
+
+    // Killed at any moment, a save leaves the old file or the new one, whole, and no other. A disk
+    // that fills up at any byte of a save, the last one included, fails the save and leaves the
+    // old file, the file name and the change flag as they were; with room for the whole file the
+    // save succeeds: every limit for a small dictionary, which is written in one piece, and the
+    // limits around the 1 MiB pieces of a large one. A folder that refuses writes fails it too.
+    void savesUnderFaults()
+    {
+        clsDictionary small, large;
+        for (int i = 0; i < 200000; ++i)
+            (i < 20 ? small : large).AddWord(QString("word%1").arg(i), "added");
+        // The large one as opened, its words written straight from the bytes read, and one more.
+        QVERIFY(saved(large) != "unsaved" && large.OpenDictionary(path("saved.dyb")) == 0);
+        large.AddWord("extra", "");
+        QCOMPARE(saveInChild(large, saved(large)), "saved new");
+        QElapsedTimer save;
+        save.start();
+        saved(large);
+        const qint64 saveUs = save.nsecsElapsed() / 1000;
+        QMap<QString, int> left;
+        for (int kill = 0; kill < 50; ++kill) {
+            // Spread over the save and a little past it, so that some kills come after the end.
+            const double at = (kill + QRandomGenerator::global()->generateDouble()) / 50;
+            const QString outcome = saveInChild(large, saved(large), qint64(at * 1.2 * saveUs));
+            // A kill may leave QSaveFile's temporary file, but never another dictionary.
+            const QString held = outcome.section(' ', 1, 1);
+            QVERIFY2((held == "old" && outcome.startsWith("killed")) || held == "new",
+                     qPrintable(outcome));
+            ++left[held];
+        }
+        qInfo("50 kills: %d left the old file, %d the new", left["old"], left["new"]);
+        for (clsDictionary* d : {&small, &large}) {
+            const QByteArray whole = saved(*d);
+            QList<qint64> limits{whole.size() - 1, whole.size()};
+            for (qint64 limit = 0; d == &small && limit < whole.size() - 1; ++limit)
+                limits << limit;
+            for (qint64 mib = 1 << 20; d == &large && mib < whole.size(); mib += 1 << 20)
+                limits << mib - 1 << mib << mib + 1;
+            for (const qint64 limit : limits)
+                QCOMPARE(saveInChild(*d, whole, -1, limit),
+                         limit < whole.size() ? "kept old" : "saved new");
+        }
+        QCOMPARE(saveInChild(small, "", -1, RLIM_INFINITY, true), "kept old");
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_dictionary)
+#include "tst_dictionary.moc"
