@@ -69,7 +69,8 @@ private:
 
     QByteArray m_bytes;
     // Per word: for a record as read, twice where it starts in m_bytes, plus one when its texts
-    // are not all Latin-1 (see Windows1252::isLatin1); below zero, -1 - its place in m_edited.
+    // are not all Latin-1 (see Windows1252::findNotLatin1); below zero, -1 - its place in
+    // m_edited.
     QVector<qint64> m_records;
     QVector<WordEntry> m_edited;
 };

@@ -91,6 +91,9 @@ class tst_dictionary : public QObject
     {
         const QByteArray folder = QFile::encodeName(m_dir.path()), target = folder + "/saved.dyb";
         const passwd* nobody = getpwnam("nobody");
+        for (const QString& left :
+             QDir(folder).entryList({"saved.dyb.*"}, QDir::Files | QDir::Hidden))
+            QFile::remove(QDir(folder).filePath(left)); // what a kill before may have left
         const pid_t child = writeBytes(target, kOld) ? fork() : -1;
         if (child == 0) { // only saves, and leaves without cleaning up what belongs to the parent
             const FileSizeLimit full(sizeLimit);
@@ -211,8 +214,7 @@ private slots:
         QFETCH(double, created);
         const QByteArray file = kEmptyHeader.left(6) + littleEndian(created) + littleEndian(-1);
         clsDictionary d;
-        QVERIFY(writeBytes(path("created.dyb"), file) &&
-                d.OpenDictionary(path("created.dyb")) == 0);
+        QVERIFY(writeBytes(path("c.dyb"), file) && d.OpenDictionary(path("c.dyb")) == 0);
         const QString text = d.DictionaryCreated();
         QTEST(text.isEmpty(), "empty");
         QCOMPARE(saved(d), file);
@@ -259,8 +261,7 @@ private slots:
                               QByteArray(60000, 'a' + i));
         }
         built.AddWord("added", "new");
-        QVERIFY(writeBytes(path("edited.dyb"), file) &&
-                edited.OpenDictionary(path("edited.dyb")) == 0);
+        QVERIFY(writeBytes(path("e.dyb"), file) && edited.OpenDictionary(path("e.dyb")) == 0);
         edited.setWordName(0, "renamed");
         edited.DeleteWord(25);
         edited.AddWord("added", "new");

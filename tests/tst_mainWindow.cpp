@@ -414,7 +414,6 @@ private slots:
             QVERIFY(chooser.SaveFile(nullptr, "Save dictionary"));
             files << chooser.File() + (chooser.PathTooLong() ? "too long" : "");
         }
-        QCOMPARE(answerer->seen.at(0).section('|', 0, 0), "Save dictionary");
         QCOMPARE(files, QStringList({"", QCoreApplication::applicationDirPath() + "/mydictionary",
                                      fits, "too long"}));
     }
