@@ -22,23 +22,35 @@ bool textFits(const QString& text)
     return text.size() <= kLongestText || Windows1252::encodedSize(text) <= kLongestText;
 }
 
+// Whether test holds for every text the writer encodes: the header's, and those of the words
+// changed or added since the file was read. Words as they were read are written back as bytes,
+// with the counts they came with, so they need no look, however many there are.
+template <typename Test> bool everyEncodedText(const DictionaryContent& content, Test test)
+{
+    const DictionaryHeader& header = content.Header;
+    if (!test(header.Name) || !test(header.Author) || !test(header.Password))
+        return false;
+    const WordTable& words = content.Words;
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        if (!words.isStored(i) &&
+            (!test(words.editedEntry(i).Word) || !test(words.editedEntry(i).Description)))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 DictionaryWriter::DictionaryWriter(const QString& sFile) : m_file(sFile) {}
 
 bool DictionaryWriter::fits(const DictionaryContent& content)
 {
-    const DictionaryHeader& header = content.Header;
-    if (!textFits(header.Name) || !textFits(header.Author) || !textFits(header.Password))
-        return false;
-    // Words as they were read came with counts of their own.
-    const WordTable& words = content.Words;
-    for (qsizetype i = 0; i < words.size(); ++i) {
-        if (!words.isStored(i) &&
-            (!textFits(words.editedEntry(i).Word) || !textFits(words.editedEntry(i).Description)))
-            return false;
-    }
-    return true;
+    return everyEncodedText(content, textFits);
+}
+
+bool DictionaryWriter::encodesExactly(const DictionaryContent& content)
+{
+    return everyEncodedText(content, Windows1252::canEncode);
 }
 
 bool DictionaryWriter::write(const DictionaryContent& content)

@@ -20,7 +20,10 @@ public:
     // any error of the file system.
     bool write(const DictionaryContent& content);
 
+    // Every text fits its 16-bit count.
     static bool fits(const DictionaryContent& content);
+    // Every character of every text has a byte of its own in the file's code page.
+    static bool encodesExactly(const DictionaryContent& content);
 
 private:
     bool writeAll(const DictionaryContent& content);

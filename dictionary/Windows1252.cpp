@@ -86,6 +86,16 @@ qsizetype Windows1252::encode(const QString& text, char* out)
     return out - start;
 }
 
+bool Windows1252::canEncode(const QString& text)
+{
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if ((isInHighControlRange(u) || u > 0xFF) && encodeOutsideLatin1(u) == '?')
+            return false;
+    }
+    return true;
+}
+
 qsizetype Windows1252::encodedSize(const QString& text)
 {
     qsizetype pairs = 0;

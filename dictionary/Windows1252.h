@@ -19,6 +19,10 @@ public:
     // returns the number of bytes written.
     static qsizetype encode(const QString& text, char* out);
 
+    // Whether every character of text has a byte of its own, so that encode writes no '?' in
+    // its place.
+    static bool canEncode(const QString& text);
+
     // Bytes that encode(text) writes: a surrogate pair becomes a single '?'.
     static qsizetype encodedSize(const QString& text);
 };

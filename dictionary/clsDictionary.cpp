@@ -136,6 +136,11 @@ qint32 clsDictionary::SaveDictionary(const QString& sFile)
     return 0;
 }
 
+bool clsDictionary::CanStoreEveryText() const
+{
+    return DictionaryWriter::encodesExactly(m_content);
+}
+
 void clsDictionary::CloseDictionary()
 {
     emit Closing();

@@ -34,6 +34,9 @@ public:
     bool setDictionaryCreated(const QString& vNewValue); // false: not a date-time, nothing changed
     qint32 OpenDictionary(const QString& sFile);         // 0 success, -1 failure
     qint32 SaveDictionary(const QString& sFile);         // 0 success, -1 failure
+    // Whether the file can hold every text as it is; a character its code page lacks is saved
+    // as '?'.
+    bool CanStoreEveryText() const;
     void CloseDictionary();
     void AddWord(const QString& sWord, const QString& sDescription);
     void DeleteWord(qint32 Index);

@@ -178,7 +178,8 @@ private slots:
 
     // A new dictionary, created this year (the Korean date begins with it), keeps its password
     // plain; texts are counted in bytes after conversion, up to 65,535, and a character the code
-    // page lacks becomes one '?', and so does a surrogate pair or a lone surrogate.
+    // page lacks becomes one '?', and so does a surrogate pair or a lone surrogate. The document
+    // tells beforehand whether a header text or a changed word holds such a character.
     void savedLayout()
     {
         clsDictionary d;
@@ -190,6 +191,12 @@ private slots:
         d.AddWord("A\u4E2DB\U0001F600C" + QString(QChar(0xD800)) + "D" + QChar(0xDC00) + "E€",
                   QString(65533, 'x') + QString::fromUcs4(U"\U0001F600\U0001F600"));
         QCOMPARE(saved(d).mid(24, 14), counted("A?B?C?D?E\x80") + "\xff\xff");
+        QVERIFY(!d.CanStoreEveryText());
+        d.setWordName(0, "€\u0081ÿ");
+        d.setWordDescription(0, "");
+        QVERIFY(d.CanStoreEveryText());
+        d.setDictionaryAuthor("λ");
+        QVERIFY(!d.CanStoreEveryText());
     }
 
     // The created date is kept bit for bit, even when it names no date-time (then it reads as
@@ -293,6 +300,9 @@ private slots:
             d.DeleteWord(index);
         }
         QCOMPARE(d.SaveDictionary(path("notified.dyb")), 0);
+        d.setDictionaryName(d.DictionaryName());
+        d.setDictionaryAuthor(d.DictionaryAuthor());
+        d.setDictionaryPassword(d.DictionaryPassword());
         d.DeleteWord(0);
         d.CloseDictionary();
         d.CreateDictionary("", "", "new");
@@ -300,9 +310,11 @@ private slots:
         QCOMPARE(d.OpenDictionary(path("notified.dyb")), 0);
         const QString file = path("notified.dyb");
         QCOMPARE(log, QStringList({"text |0|nm||", "+- |1|nm|||a=A", "text |1|nm|||a=Z",
-                                   "text |1|nm|||a=Z", "+- " + file + "|0|nm||",
-                                   "Closing " + file + "|1|nm||", "Closing |0|||",
-                                   "Renewed |0|new||", "Opened " + file + "|0|nm|||a=Z"}));
+                                   "text |1|nm|||a=Z", "text " + file + "|0|nm|||a=Z",
+                                   "text " + file + "|1|nm|||a=Z", "text " + file + "|1|nm|||a=Z",
+                                   "+- " + file + "|1|nm||", "Closing " + file + "|1|nm||",
+                                   "Closing |0|||", "Renewed |0|new||",
+                                   "Opened " + file + "|0|nm|||a=Z"}));
         QStringList list{"kept"}; // FillComboBox appends, index 0 first
         d.FillComboBox(list);
         QCOMPARE(list, QStringList({"kept", "a"}));
