@@ -76,6 +76,8 @@ private:
     void mnuEditDictionary_Click();
     void openFile(const QString& sFile);
     bool askToSaveChanges();
+    bool confirmSave(const QString& text);
+    bool isAnotherFile(const QString& sFile) const;
     SaveOutcome saveTo(const QString& sFile);
     SaveOutcome saveAs();
     clsOpenSave* fileChooser();

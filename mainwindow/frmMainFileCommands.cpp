@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
+#include "YesNoBox.h"
 #include "clsDialog.h"
 #include "clsDictionary.h"
 #include "clsOpenSave.h"
@@ -28,8 +29,9 @@ QString text(const QVariantMap& result, const char* name)
 } // namespace
 
 // Every path that drops the content comes through here: New, Open and the window's close.
-// Nothing can cancel them, so the only choice is whether to save first. A failed save is
-// reported and the question asked again, so that answering Yes never loses the words silently.
+// Nothing can cancel them, so the only choice is whether to save first, and only No drops the
+// words: a save that fails, or that the user calls off in the chooser or at one of its
+// questions, brings the question back.
 void frmMain::Dictionary_Closing()
 {
     // A dictionary that never had a file and holds no words has nothing worth keeping; one that
@@ -40,20 +42,32 @@ void frmMain::Dictionary_Closing()
     QString target = Dictionary->FileName();
     while (askToSaveChanges()) {
         const SaveOutcome outcome = target.isEmpty() ? saveAs() : saveTo(target);
-        if (outcome != SaveOutcome::Failed)
-            return;     // saved, or the user cancelled the chooser and so chose not to save
-        target.clear(); // another Yes offers the chooser, to pick a place that works
+        if (outcome == SaveOutcome::Saved)
+            return;
+        if (outcome == SaveOutcome::Failed)
+            target.clear(); // another Yes offers the chooser, to pick a place that works
     }
 }
 
 bool frmMain::askToSaveChanges()
 {
-    return QMessageBox::question(this, tr("Save"), tr("Do you want to save the changes"),
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    return YesNoBox::ask(this, QMessageBox::Question, tr("Save"),
+                         tr("Do you want to save the changes"));
+}
+
+// A warning before a save that the user may still call off; No is the default, so that Enter
+// pressed in passing changes nothing.
+bool frmMain::confirmSave(const QString& text)
+{
+    return YesNoBox::ask(this, QMessageBox::Warning, tr("Save"), text, QMessageBox::No);
 }
 
 frmMain::SaveOutcome frmMain::saveTo(const QString& sFile)
 {
+    if (!Dictionary->CanStoreEveryText() &&
+        !confirmSave(tr("Some characters cannot be stored in a dictionary file and will be "
+                        "saved as \"?\". Do you want to save anyway?")))
+        return SaveOutcome::Cancelled;
     if (Dictionary->SaveDictionary(sFile) >= 0)
         return SaveOutcome::Saved;
     showError(tr("Could not save dictionary"));
@@ -74,7 +88,22 @@ frmMain::SaveOutcome frmMain::saveAs()
         file += QLatin1String(".dyb");
         OpenSave->setFile(file);
     }
+    if (isAnotherFile(file) &&
+        !confirmSave(
+            tr("%1 already exists. Do you want to replace it?").arg(QFileInfo(file).fileName())))
+        return SaveOutcome::Cancelled;
     return saveTo(file);
+}
+
+// Whether sFile is a file that exists and is not the dictionary's own, which saving there
+// would lose.
+bool frmMain::isAnotherFile(const QString& sFile) const
+{
+    const QFileInfo chosen(sFile);
+    if (!chosen.isFile())
+        return false;
+    const QString own = Dictionary->FileName();
+    return own.isEmpty() || chosen != QFileInfo(own);
 }
 
 clsOpenSave* frmMain::fileChooser()

@@ -22,6 +22,11 @@ namespace {
 const QString kSaveQuestion = "Save|Do you want to save the changes|Question|Yes No";
 const QString kCannotSave = "Error|Could not save dictionary|Critical|Ok";
 const QString kChooser = "Save dictionary|||Save Cancel";
+const QString kReplace =
+    "Save|precious.dyb already exists. Do you want to replace it?|Warning|Yes No";
+const QString kLossy =
+    "Save|Some characters cannot be stored in a dictionary file and will be saved "
+    "as \"?\". Do you want to save anyway?|Warning|Yes No";
 
 // The spoken names of the controls and menu items of a window, in tree order, leaving out Qt's
 // inner parts and the separators. A control with a label is spoken by it.
@@ -68,7 +73,8 @@ class tst_mainWindow : public QObject
     // Queues answers to the windows the next steps open, in order: "Ok", "Yes", "No" and
     // "Cancel" press that button of the next modal window, "type:TEXT" types into it and accepts
     // it, and "frmWord:WORD|DESCRIPTION|..." or "frmDictionary:NAME|PASSWORD|..." fills that
-    // dialog.
+    // dialog. A question answered Yes or No is given Escape and a close by its title bar first,
+    // which must leave it open.
     void answer(const QStringList& answers)
     {
         static const QMetaEnum buttonKeys =
@@ -76,16 +82,23 @@ class tst_mainWindow : public QObject
         for (const QString& given : answers) {
             const QString kind = given.section(':', 0, 0), text = given.section(':', 1);
             answerer->on(kind.startsWith("frm") ? kind : "", [=](QWidget* window) {
-                auto* input = qobject_cast<QInputDialog*>(window);
-                const int button = buttonKeys.keyToValue(qPrintable(kind));
                 if (kind.startsWith("frm"))
                     return fill(window, text.split('|'));
-                if (button != -1)
-                    return window->findChild<QDialogButtonBox*>()
-                        ->button(QDialogButtonBox::StandardButton(button))
-                        ->click();
-                input ? input->setTextValue(text)
-                      : window->findChild<QLineEdit*>("fileNameEdit")->setText(text);
+                auto* input = qobject_cast<QInputDialog*>(window);
+                auto* fileName = window->findChild<QLineEdit*>("fileNameEdit");
+                const int button = buttonKeys.keyToValue(qPrintable(kind));
+                QAbstractButton* pressed = window->findChild<QDialogButtonBox*>()->button(
+                    QDialogButtonBox::StandardButton(qMax(button, 0)));
+                if (kind == "Yes" || kind == "No") {
+                    QTest::keyClick(window, Qt::Key_Escape);
+                    window->close();
+                }
+                if (!window->isVisible() || (button != -1 ? !pressed : !input && !fileName))
+                    return void(answerer->failures
+                                << "cannot " + kind + ": " + window->windowTitle());
+                if (pressed)
+                    return pressed->click();
+                input ? input->setTextValue(text) : fileName->setText(text);
                 static_cast<QDialog*>(window)->accept();
             });
         }
@@ -159,8 +172,9 @@ private slots:
     // list from the document with the first word selected and shown, a single word too. Add asks
     // for no password; Edit shows the selected word and writes both texts to it, even after the
     // rebuild the first write makes; Delete removes it; cancelled dialogs and commands with nothing
-    // selected change nothing. The gate refuses another case and Cancel, and says why; the right
-    // answer is remembered. Edit Dictionary, confirmed unchanged, marks a change. About.
+    // selected change nothing. The gate refuses another case, a blank more or less, and Cancel,
+    // and says why; the right answer is remembered. Edit Dictionary, confirmed unchanged, marks a
+    // change, which the save question then offers to save. About.
     void wordCommandsAndThePasswordGate()
     {
         QCOMPARE(
@@ -170,20 +184,25 @@ private slots:
             "Dictionary,About");
         document->AddWord("only", "one");
         QCOMPARE(shown(), "only|only|only|one");
-        fillDictionary("Secret");
-        answer({"frmWord:a|again", "frmWord:never|added|cancel", "type:secret", "Ok", "Cancel",
-                "Ok", "type:Secret"});
+        fillDictionary("Secret ");
+        answer({"frmWord:a|again", "frmWord:never|added|cancel", "type:secret ", "Ok",
+                "type:Secret", "Ok", "type: Secret ", "Ok", "Cancel", "Ok", "type:Secret "});
         answerer->on("frmWord", [](QWidget* form) {
             QCOMPARE(form->windowTitle() + form->findChild<QLineEdit*>()->text(), "Edit wordc");
             fill(form, {"z", "Z"});
         });
-        answer({"frmWord:y|Y|cancel", "frmDictionary:Fruit|Secret"});
-        play({"cmdAdd", "mnuAddWord", "2", "cmdEdit", "cmdEdit", "cmdEdit", "3"});
+        answer({"frmWord:y|Y|cancel"});
+        answerer->on("frmDictionary",
+                     [](QWidget* form) { form->findChild<QPushButton*>()->click(); });
+        play({"cmdAdd", "mnuAddWord", "2", "cmdEdit", "cmdEdit", "cmdEdit", "cmdEdit", "cmdEdit",
+              "3"});
         document->setDictionaryChanged(false);
         play({"mnuEditWord"});
         QVERIFY(!document->DictionaryChanged()); // the cancelled edit changed nothing
         play({"mnuEditDictionary"});
-        QVERIFY(document->DictionaryChanged() && document->DictionaryPassword() == "Secret");
+        QVERIFY(document->DictionaryChanged() && document->DictionaryPassword() == "Secret ");
+        answer({"No"});
+        window->Dictionary_Closing();
         QCOMPARE(answerer->seen.mid(2, 2),
                  QStringList({"Lexivault|This dictionary is password-protected. "
                               "Please state the password:||Ok Cancel",
@@ -191,8 +210,8 @@ private slots:
         QCOMPARE(shown() + document->WordDescription(2), "a,b,z,a|a,b,z,a|a|AZ");
         answer({"Ok"});
         play({"3", "cmdDelete", "mnuDeleteWord", "-1", "cmdEdit", "cmdDelete", "mnuAbout"});
-        QCOMPARE(words() + answerer->seen.last(),
-                 "b,zAbout|This program is made by Quillmark|Information|Ok");
+        QCOMPARE(words() + answerer->seen.mid(answerer->seen.size() - 2).join(','),
+                 "b,z" + kSaveQuestion + ",About|This program is made by Quillmark|Information|Ok");
     }
 
     // While a dialog waits, a command that would run a dialog again or change which words
@@ -227,8 +246,11 @@ private slots:
 
     // The save question, asked before a dictionary is dropped, comes for one with unsaved
     // changes and words, or of a file even when it has none left, not for one that has no words
-    // and no file. Yes saves; for a dictionary without a file it asks where, and a save that
-    // fails, or a path longer than the platform allows, is reported and the question comes again.
+    // and no file. Yes saves. Only No drops the changes: a save that fails, or a path longer than
+    // the platform allows, is reported and the question comes again, and then Yes asks where to
+    // save; a Cancel in the chooser, or a No to replacing another file (named with the ".dyb" it
+    // gets) or to saving letters as "?", brings the question back too. Each question of a save
+    // comes once, in that order; the dictionary's own file asks for no replacing.
     void theSaveQuestion()
     {
         for (const auto& [ofAFile, words] :
@@ -247,20 +269,28 @@ private slots:
         QString tooLong = folder.path();
         while (tooLong.size() <= PATH_MAX)
             tooLong += '/' + QString(250, 'x');
-        document->AddWord("d", "");
-        document->setFileName({});
-        answer({"Yes", "type:" + path("no folder/x.dyb"), "Ok", "Yes", "type:" + tooLong, "Ok",
-                "Yes", "type:" + path("kept")});
+        QVERIFY(document->SaveDictionary(path("precious.dyb")) == 0);
+        document->AddWord("λόγος", "");
+        document->setFileName(path("gone/old.dyb"));
+        const QString pick = "type:" + path("precious");
+        answer({"Yes", "Yes", "Ok", "Yes", "Cancel", "Yes", pick, "No", "Yes", "type:" + tooLong,
+                "Ok", "Yes", pick, "Yes", "No", "Yes", pick, "Yes", "Yes"});
         answerer->seen.clear();
         window->Dictionary_Closing();
-        QCOMPARE(answerer->seen, QStringList({kSaveQuestion, kChooser, kCannotSave, kSaveQuestion,
-                                              kChooser, kCannotSave, kSaveQuestion, kChooser}));
-        QVERIFY(QFile::exists(path("kept.dyb")) && !document->DictionaryChanged());
+        const QStringList once{kSaveQuestion, kChooser, kReplace},
+            asked = QStringList{kSaveQuestion, kLossy, kCannotSave, kSaveQuestion, kChooser}
+                    << once << kSaveQuestion << kChooser << kCannotSave << once << kLossy << once
+                    << kLossy;
+        QCOMPARE(answerer->seen, asked);
+        clsDictionary saved;
+        QVERIFY(saved.OpenDictionary(path("precious.dyb")) == 0 && !document->DictionaryChanged());
+        QCOMPARE(saved.WordName(3), "?????");
     }
 
     // Save of a dictionary never saved runs Save As, which adds ".dyb" unless the name ends in it,
-    // in any case. Save on a disk that fills up at the last bytes reports the failure and keeps
-    // the changes and the old file.
+    // in any case. Save As to the dictionary's own file asks nothing; to another, No to replacing
+    // it saves nothing. Save on a disk that fills up at the last bytes reports the failure and
+    // keeps the changes and the old file.
     void saveAsAndSave()
     {
         for (const QString& named :
@@ -272,14 +302,18 @@ private slots:
                     !document->DictionaryChanged());
         }
         document->AddWord("d", "");
-        answer({"Ok"});
+        answer({"type:" + path("notes.txt"), "type:" + path("plain"), "No", "Ok"});
+        play({"mnuSaveAs", "mnuSaveAs"});
+        QVERIFY(answerer->seen.last() == QString(kReplace).replace("precious", "plain") &&
+                QFileInfo(path("plain.dyb")).size() == QFileInfo(path("LOUD.DYB")).size());
+        document->AddWord("e", "");
         {
             const FileSizeLimit full(QFileInfo(path("notes.txt.dyb")).size());
             play({"mnuSave"});
         }
         QVERIFY(answerer->seen.last() == kCannotSave && document->DictionaryChanged());
         QVERIFY(document->OpenDictionary(path("notes.txt.dyb")) == 0);
-        QCOMPARE(words(), "a,b,c");
+        QCOMPARE(words(), "a,b,c,d");
     }
 
     // Open asks the save question after the choice and before the load; a file that cannot be
