@@ -8,6 +8,7 @@
 #include <sys/mman.h>
 #endif
 
+#include "PlatformFile.h"
 #include "Windows1252.h"
 
 namespace {
@@ -43,8 +44,12 @@ bool DictionaryReader::read(DictionaryContent& content)
 {
     if (m_file.fileName().isEmpty() || !m_file.exists())
         return false;
-    if (!m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    if (!PlatformFile::openRegularForReading(m_file))
         return false;
+    // Taken before the read, so that a write by another program during it still shows.
+    m_stamp = PlatformFile::stampOf(m_file.handle());
+    if (!m_stamp.exists)
+        m_stamp = PlatformFile::stampOf(m_file.fileName());
     bool ok = false;
     try {
         ok = readAll(content);

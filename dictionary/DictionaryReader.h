@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DictionaryContent.h"
+#include "FileStamp.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -15,8 +16,11 @@ class DictionaryReader
 public:
     explicit DictionaryReader(const QString& sFile);
 
-    // Fills content from the file; false when the file is missing or not a whole dictionary.
+    // Fills content from the file; false when the file is missing, is no regular file, or is not
+    // a whole dictionary.
     bool read(DictionaryContent& content);
+    // What the file was as it was read.
+    FileStamp stamp() const { return m_stamp; }
 
 private:
     bool readAll(DictionaryContent& content);
@@ -30,6 +34,7 @@ private:
     qint64 bytesLeft() const;
 
     QFile m_file;
+    FileStamp m_stamp;
     qint64 m_fileSize = 0;
     QByteArray m_buffer;      // the file's bytes from its start, as far as they have been read
     qsizetype m_position = 0; // next unread byte in m_buffer

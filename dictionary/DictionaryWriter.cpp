@@ -5,10 +5,7 @@
 #include <limits>
 #include <utility>
 
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
-
+#include "PlatformFile.h"
 #include "Windows1252.h"
 
 namespace {
@@ -55,27 +52,32 @@ bool DictionaryWriter::encodesExactly(const DictionaryContent& content)
 
 bool DictionaryWriter::write(const DictionaryContent& content)
 {
-    if (m_file.fileName().isEmpty() || !fits(content))
+    const QString sFile = m_file.fileName();
+    if (sFile.isEmpty() || !fits(content) || !PlatformFile::isRegularOrAbsent(sFile))
         return false;
     // Unbuffered, so that every byte reaches the system in a write whose result is read here:
     // QSaveFile would otherwise flush its own buffer inside commit() and ignore a failure there.
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
-    if (!writeAll(content) || !syncToDisk()) {
+    if (!writeAll(content) || !commit()) {
         m_file.cancelWriting();
         return false;
     }
-    return m_file.commit() && m_file.error() == QFileDevice::NoError;
+    if (!m_stamp.exists)
+        m_stamp = PlatformFile::stampOf(sFile);
+    // The rename is on disk only once the folder is: a power cut could undo it until then.
+    return PlatformFile::syncFolderOf(sFile);
 }
 
-// commit() syncs the file too but ignores the result; a disk that fails now must fail the save.
-bool DictionaryWriter::syncToDisk()
+// Gives the new file what the old one had, syncs it (commit() syncs too, but ignores the result,
+// and a disk that fails now must fail the save) and renames it over the old one.
+bool DictionaryWriter::commit()
 {
-#ifdef Q_OS_UNIX
-    return ::fsync(m_file.handle()) == 0;
-#else
-    return true;
-#endif
+    PlatformFile::takeOwnerAndMode(m_file.handle(), m_file.fileName());
+    if (!PlatformFile::syncFile(m_file.handle()))
+        return false;
+    m_stamp = PlatformFile::stampOf(m_file.handle());
+    return m_file.commit() && m_file.error() == QFileDevice::NoError;
 }
 
 bool DictionaryWriter::writeAll(const DictionaryContent& content)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DictionaryContent.h"
+#include "FileStamp.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -8,9 +9,10 @@
 #include <QString>
 
 // Writes a .dyb file. The new content goes to a temporary file that is flushed to disk and then
-// renamed over the old one, so a failure at any point leaves the old file whole. Words as they
-// were read are written straight from the bytes they were read from; only changed and added
-// words, and the header, are encoded.
+// renamed over the old one, whose mode, owner and group it takes, so a failure at any point leaves
+// the old file whole. Only a regular file is replaced: a named pipe, a device or a folder of that
+// name fails the save and stays as it is. Words as they were read are written straight from the
+// bytes they were read from; only changed and added words, and the header, are encoded.
 class DictionaryWriter
 {
 public:
@@ -19,6 +21,8 @@ public:
     // False when nothing was written: an empty name, a text too long for its 16-bit count, or
     // any error of the file system.
     bool write(const DictionaryContent& content);
+    // What the file is once written.
+    FileStamp stamp() const { return m_stamp; }
 
     // Every text fits its 16-bit count.
     static bool fits(const DictionaryContent& content);
@@ -34,9 +38,10 @@ private:
     void appendBytes(const void* bytes, qsizetype size);
     bool writeBuffer();
     bool writeBytes(QByteArrayView bytes);
-    bool syncToDisk();
+    bool commit();
 
     QSaveFile m_file;
+    FileStamp m_stamp;
     QByteArray m_buffer;  // bytes not written yet, before m_run
     QByteArrayView m_run; // stored records, one after the other, not written yet
 };

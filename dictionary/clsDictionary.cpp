@@ -3,6 +3,7 @@
 #include "DictionaryReader.h"
 #include "DictionaryWriter.h"
 #include "OleDate.h"
+#include "PlatformFile.h"
 
 clsDictionary::clsDictionary(QObject* parent) : QObject(parent)
 {
@@ -23,6 +24,7 @@ QString clsDictionary::FileName() const
 void clsDictionary::setFileName(const QString& vNewValue)
 {
     m_fileName = vNewValue;
+    m_fileStamp = FileStamp(); // a file the document has not seen
 }
 
 bool clsDictionary::DictionaryChanged() const
@@ -118,10 +120,12 @@ qint32 clsDictionary::OpenDictionary(const QString& sFile)
 {
     // The file is read apart, so a failed open leaves the current content as it was.
     DictionaryContent opened;
-    if (!DictionaryReader(sFile).read(opened))
+    DictionaryReader reader(sFile);
+    if (!reader.read(opened))
         return -1;
     m_content = std::move(opened);
     m_fileName = sFile;
+    m_fileStamp = reader.stamp();
     m_changed = false;
     emit Opened();
     return 0;
@@ -129,11 +133,19 @@ qint32 clsDictionary::OpenDictionary(const QString& sFile)
 
 qint32 clsDictionary::SaveDictionary(const QString& sFile)
 {
-    if (!DictionaryWriter(sFile).write(m_content))
+    DictionaryWriter writer(sFile);
+    if (!writer.write(m_content))
         return -1;
     m_changed = false;
     m_fileName = sFile;
+    m_fileStamp = writer.stamp();
     return 0;
+}
+
+bool clsDictionary::FileChangedOnDisk() const
+{
+    const FileStamp now = PlatformFile::stampOf(m_fileName);
+    return now.exists && now != m_fileStamp;
 }
 
 bool clsDictionary::CanStoreEveryText() const
@@ -146,6 +158,7 @@ void clsDictionary::CloseDictionary()
     emit Closing();
     m_content = DictionaryContent();
     m_fileName.clear();
+    m_fileStamp = FileStamp();
     m_changed = false;
 }
 

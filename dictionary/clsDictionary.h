@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DictionaryContent.h"
+#include "FileStamp.h"
 
 #include <QObject>
 #include <QString>
@@ -34,6 +35,9 @@ public:
     bool setDictionaryCreated(const QString& vNewValue); // false: not a date-time, nothing changed
     qint32 OpenDictionary(const QString& sFile);         // 0 success, -1 failure
     qint32 SaveDictionary(const QString& sFile);         // 0 success, -1 failure
+    // Whether another program has written FileName, or put another file in its place, since the
+    // document last read or wrote it. A file that has gone has nothing to lose, and is not.
+    bool FileChangedOnDisk() const;
     // Whether the file can hold every text as it is; a character its code page lacks is saved
     // as '?'.
     bool CanStoreEveryText() const;
@@ -56,6 +60,7 @@ private:
     void MarkChanged(bool WordAmoutChanged);
 
     QString m_fileName;
+    FileStamp m_fileStamp; // FileName as last read or written
     bool m_changed = false;
     DictionaryContent m_content;
 };

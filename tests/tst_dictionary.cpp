@@ -8,8 +8,11 @@
 
 #include <QtTest>
 
+#include <fcntl.h>
+#include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -80,14 +83,14 @@ class tst_dictionary : public QObject
         return d.SaveDictionary(path("saved.dyb")) == 0 ? readBytes(path("saved.dyb")) : "unsaved";
     }
 
-    // Saves d over a copy of kOld in a child process, under a file-size limit, or in a folder it
-    // may not write to (as nobody, since permission bits do not stop root), and gives "saved", or
+    // Saves d over a copy of kOld in a child process, under a file-size limit, or in a folder of
+    // the given mode (as nobody, since permission bits do not stop root), and gives "saved", or
     // "kept" for a failure that kept the file name and change flag, "killed" when killAfterUs >= 0
     // killed it that far into the save, "nobody" when it could not become nobody. Then what the
     // file holds: "old", "new" (what whole holds) or "broken", and "stray" when another file
     // beside it begins with its name.
     QString saveInChild(clsDictionary& d, const QByteArray& whole, qint64 killAfterUs = -1,
-                        rlim_t sizeLimit = RLIM_INFINITY, bool readOnly = false)
+                        rlim_t sizeLimit = RLIM_INFINITY, mode_t folderMode = 0)
     {
         const QByteArray folder = QFile::encodeName(m_dir.path()), target = folder + "/saved.dyb";
         const passwd* nobody = getpwnam("nobody");
@@ -97,9 +100,10 @@ class tst_dictionary : public QObject
         const pid_t child = writeBytes(target, kOld) ? fork() : -1;
         if (child == 0) { // only saves, and leaves without cleaning up what belongs to the parent
             const FileSizeLimit full(sizeLimit);
-            if (readOnly && (chmod(folder, 0555) != 0 ||
-                             (geteuid() == 0 && (!nobody || chown(target, nobody->pw_uid, 0) != 0 ||
-                                                 setuid(nobody->pw_uid) != 0))))
+            if (folderMode &&
+                (chmod(folder, folderMode) != 0 ||
+                 (geteuid() == 0 && (!nobody || chown(target, nobody->pw_uid, 0) != 0 ||
+                                     setuid(nobody->pw_uid) != 0))))
                 _exit(3);
             d.setFileName("before.dyb");
             d.setDictionaryChanged(true);
@@ -233,19 +237,24 @@ private slots:
 
     // A failed save keeps the content, FileName and change flag, creates no file and leaves the
     // existing one whole: no name, a folder that is missing or is a file, a name that is a folder,
-    // a text over 65,535 bytes. So does an open of a missing file.
+    // a named pipe or a device (one that reads as endless zeros), a text over 65,535 bytes. So
+    // does an open of a missing file, or of one that is no regular file, which fails at once.
     void failuresKeepEverything()
     {
         QTemporaryDir work; // the current folder from here on, so that "" has a place to go
         QVERIFY(QDir::setCurrent(work.path()) && writeBytes("plain", "a file") &&
-                writeBytes("old.dyb", kOld));
-        clsDictionary d; // edited, of a file
+                writeBytes("old.dyb", kOld) && mkfifo("pipe", 0644) == 0 &&
+                ((geteuid() == 0 && mknod("zero", S_IFCHR | 0644, makedev(1, 5)) == 0) ||
+                 mkfifo("zero", 0644) == 0)); // only root makes devices
+        clsDictionary d;                      // edited, of a file
         d.CreateDictionary("pw", "au", "nn");
         d.AddWord("keep", "me");
         d.setFileName("previous.dyb");
         const QString before = snapshot(d);
-        QCOMPARE(d.OpenDictionary("absent.dyb"), -1);
-        for (const char* name : {"", "missing/x.dyb", "plain/x.dyb", ".", "old.dyb"}) {
+        for (const char* name : {"absent.dyb", ".", "pipe", "zero"})
+            QCOMPARE(d.OpenDictionary(name), -1);
+        for (const char* name :
+             {"", "missing/x.dyb", "plain/x.dyb", ".", "pipe", "zero", "old.dyb"}) {
             d.setDictionaryName(QString(qstrlen(name) == 7 ? 65536 : 2, 'n'));
             QCOMPARE(d.SaveDictionary(name), -1);
             QCOMPARE(snapshot(d).replace(QString(65536, 'n'), "nn"), before);
@@ -324,7 +333,8 @@ private slots:
     // that fills up at any byte of a save, the last one included, fails the save and leaves the
     // old file, the file name and the change flag as they were; with room for the whole file the
     // save succeeds: every limit for a small dictionary, which is written in one piece, and the
-    // limits around the 1 MiB pieces of a large one. A folder that refuses writes fails it too.
+    // limits around the 1 MiB pieces of a large one. A folder that refuses writes fails it too,
+    // and so does one whose entries cannot be synced after the rename.
     void savesUnderFaults()
     {
         clsDictionary small, large;
@@ -361,7 +371,74 @@ private slots:
                 QCOMPARE(saveInChild(*d, whole, -1, limit),
                          limit < whole.size() ? "kept old" : "saved new");
         }
-        QCOMPARE(saveInChild(small, "", -1, RLIM_INFINITY, true), "kept old");
+        QCOMPARE(saveInChild(small, "", -1, RLIM_INFINITY, 0555), "kept old");
+        // A folder that cannot be read cannot be synced: the rename may not last, and so the save
+        // has failed, although the file holds the new words.
+        QCOMPARE(saveInChild(small, saved(small), -1, RLIM_INFINITY, 0333), "kept new");
+    }
+
+    // A file that another program wrote, or moved another file over, since the document last read
+    // or wrote it shows as changed, even when only a nanosecond of its time or only its identity
+    // tells; the document's own saves and a file that has gone do not.
+    void changesByAnotherProgram()
+    {
+        const QString file = path("shared.dyb"), copy = path("copy.dyb");
+        // Gives to a file the modification time of file, its lowest bit of nanoseconds flipped.
+        const auto retime = [&](const QString& to, long flip) {
+            struct stat of;
+            if (stat(QFile::encodeName(file), &of) != 0)
+                return false;
+            const timespec times[2] = {of.st_atim, {of.st_mtim.tv_sec, of.st_mtim.tv_nsec ^ flip}};
+            return utimensat(AT_FDCWD, QFile::encodeName(to), times, 0) == 0;
+        };
+        clsDictionary mine, other;
+        QString changed; // at each step, whether mine sees a change; "!" where a step failed
+        const auto look = [&](bool done) {
+            changed += done ? QString::number(mine.FileChangedOnDisk()) : "!";
+        };
+        look(writeBytes(file, kOld) && mine.OpenDictionary(file) == 0 &&
+             other.OpenDictionary(file) == 0);
+        look(other.SaveDictionary(file) == 0);
+        look(mine.SaveDictionary(file) == 0 && other.FileChangedOnDisk());
+        look(retime(file, 1));
+        look(mine.SaveDictionary(file) == 0 && writeBytes(copy, readBytes(file)) &&
+             retime(copy, 0) && rename(QFile::encodeName(copy), QFile::encodeName(file)) == 0);
+        look(QFile::remove(file));
+        QCOMPARE(changed, "010110");
+    }
+    // A save keeps the replaced file's mode exactly, and its owner and group as far as the saver
+    // may: root keeps both, through a link too, which stays a link; a member of the file's group
+    // who does not own it keeps the group.
+    void saveKeepsOwnerGroupAndMode()
+    {
+        if (geteuid() != 0)
+            QSKIP("Files of other owners, and a saver who is another user, need root");
+        const gid_t group = 4242;
+        const QByteArray folder = QFile::encodeName(path("shared")), file = folder + "/kept.dyb",
+                         link = QFile::encodeName(path("link.dyb"));
+        QVERIFY(chmod(QFile::encodeName(m_dir.path()), 0711) == 0 && mkdir(folder, 0) == 0 &&
+                chmod(folder, 0770) == 0 && chown(folder, 0, group) == 0 &&
+                symlink(file, link) == 0);
+        QStringList kept;
+        clsDictionary d;
+        for (const bool asRoot : {true, false}) {
+            QVERIFY(writeBytes(file, kOld) && chown(file, 1, group) == 0 &&
+                    chmod(file, asRoot ? 0440 : 0660) == 0);
+            const pid_t child = fork();
+            if (child == 0) {
+                if (!asRoot &&
+                    (setgroups(1, &group) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
+                    _exit(3);
+                _exit(d.SaveDictionary(asRoot ? link : file) == 0 ? 0 : 1);
+            }
+            int status = 0;
+            struct stat linked, saved;
+            QVERIFY(waitpid(child, &status, 0) == child && lstat(link, &linked) == 0 &&
+                    stat(file, &saved) == 0 && S_ISLNK(linked.st_mode));
+            kept << QString::asprintf("%d %u:%u %o", WEXITSTATUS(status), saved.st_uid,
+                                      saved.st_gid, saved.st_mode & 07777);
+        }
+        QCOMPARE(kept, QStringList({"0 1:4242 440", "0 65534:4242 660"}));
     }
 };
 
