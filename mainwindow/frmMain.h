@@ -63,12 +63,6 @@ private:
     bool bringWaitingDialogForward();
     QVariantMap runWordDialog(const QVariantMap& Properties, const QString& Caption);
 
-    enum class SaveOutcome
-    {
-        Saved,
-        Cancelled,
-        Failed
-    };
     void mnuNewDictionary_Click();
     void mnuOpenDictionary_Click();
     void mnuSave_Click();
@@ -77,9 +71,9 @@ private:
     void openFile(const QString& sFile);
     bool askToSaveChanges();
     bool confirmSave(const QString& text);
-    bool isAnotherFile(const QString& sFile) const;
-    SaveOutcome saveTo(const QString& sFile);
-    SaveOutcome saveAs();
+    bool isOwnFile(const QString& sFile) const;
+    bool saveTo(const QString& sFile);
+    bool saveAs();
     clsOpenSave* fileChooser();
     QVariantMap runDictionaryDialog(const QVariantMap& Properties);
     void closeOtherWindows();

@@ -41,11 +41,11 @@ void frmMain::Dictionary_Closing()
         return;
     QString target = Dictionary->FileName();
     while (askToSaveChanges()) {
-        const SaveOutcome outcome = target.isEmpty() ? saveAs() : saveTo(target);
-        if (outcome == SaveOutcome::Saved)
+        if (target.isEmpty() ? saveAs() : saveTo(target))
             return;
-        if (outcome == SaveOutcome::Failed)
-            target.clear(); // another Yes offers the chooser, to pick a place that works
+        // The next Yes asks where, so that the words can go to a place that works, or to another
+        // file than the one another program has changed.
+        target.clear();
     }
 }
 
@@ -62,48 +62,47 @@ bool frmMain::confirmSave(const QString& text)
     return YesNoBox::ask(this, QMessageBox::Warning, tr("Save"), text, QMessageBox::No);
 }
 
-frmMain::SaveOutcome frmMain::saveTo(const QString& sFile)
+// Saves to sFile once the user has agreed to what the save would lose: another program's changes
+// to the dictionary's own file, or letters the file cannot hold. True when it saved.
+bool frmMain::saveTo(const QString& sFile)
 {
+    if (isOwnFile(sFile) && Dictionary->FileChangedOnDisk() &&
+        !confirmSave(tr("%1 has been changed by another program. Do you want to replace it?")
+                         .arg(QFileInfo(sFile).fileName())))
+        return false;
     if (!Dictionary->CanStoreEveryText() &&
         !confirmSave(tr("Some characters cannot be stored in a dictionary file and will be "
                         "saved as \"?\". Do you want to save anyway?")))
-        return SaveOutcome::Cancelled;
+        return false;
     if (Dictionary->SaveDictionary(sFile) >= 0)
-        return SaveOutcome::Saved;
+        return true;
     showError(tr("Could not save dictionary"));
-    return SaveOutcome::Failed;
+    return false;
 }
 
-frmMain::SaveOutcome frmMain::saveAs()
+bool frmMain::saveAs()
 {
     fileChooser()->SaveFile(this, tr("Save dictionary"));
     QString file = OpenSave->File();
-    if (OpenSave->PathTooLong()) {
+    if (OpenSave->PathTooLong())
         showError(tr("Could not save dictionary"));
-        return SaveOutcome::Failed;
-    }
     if (file.isEmpty())
-        return SaveOutcome::Cancelled;
+        return false;
     if (file.right(4).toLower() != QLatin1String(".dyb")) {
         file += QLatin1String(".dyb");
         OpenSave->setFile(file);
     }
-    if (isAnotherFile(file) &&
+    if (QFileInfo(file).isFile() && !isOwnFile(file) &&
         !confirmSave(
             tr("%1 already exists. Do you want to replace it?").arg(QFileInfo(file).fileName())))
-        return SaveOutcome::Cancelled;
+        return false;
     return saveTo(file);
 }
 
-// Whether sFile is a file that exists and is not the dictionary's own, which saving there
-// would lose.
-bool frmMain::isAnotherFile(const QString& sFile) const
+bool frmMain::isOwnFile(const QString& sFile) const
 {
-    const QFileInfo chosen(sFile);
-    if (!chosen.isFile())
-        return false;
     const QString own = Dictionary->FileName();
-    return own.isEmpty() || chosen != QFileInfo(own);
+    return !own.isEmpty() && (sFile == own || QFileInfo(sFile) == QFileInfo(own));
 }
 
 clsOpenSave* frmMain::fileChooser()

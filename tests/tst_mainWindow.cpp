@@ -289,8 +289,10 @@ private slots:
 
     // Save of a dictionary never saved runs Save As, which adds ".dyb" unless the name ends in it,
     // in any case. Save As to the dictionary's own file asks nothing; to another, No to replacing
-    // it saves nothing. Save on a disk that fills up at the last bytes reports the failure and
-    // keeps the changes and the old file.
+    // it saves nothing. Save of a file that another program saved since asks first, and so does
+    // Yes at the save question, whose next Yes then asks where; two saves in a row ask nothing.
+    // Save on a disk that fills up at the last bytes reports the failure and keeps the changes and
+    // the old file.
     void saveAsAndSave()
     {
         for (const QString& named :
@@ -302,18 +304,30 @@ private slots:
                     !document->DictionaryChanged());
         }
         document->AddWord("d", "");
-        answer({"type:" + path("notes.txt"), "type:" + path("plain"), "No", "Ok"});
+        answer({"type:" + path("notes.txt"), "type:" + path("plain"), "No"});
         play({"mnuSaveAs", "mnuSaveAs"});
         QVERIFY(answerer->seen.last() == QString(kReplace).replace("precious", "plain") &&
                 QFileInfo(path("plain.dyb")).size() == QFileInfo(path("LOUD.DYB")).size());
+        clsDictionary other; // another window of the same file, which it saves first
+        QVERIFY(other.SaveDictionary(path("notes.txt.dyb")) == 0);
         document->AddWord("e", "");
+        answer({"No", "Yes", "No", "Yes", "Cancel", "No", "Yes", "Ok"}); // Ok: the full disk below
+        answerer->seen.clear();
+        play({"mnuSave"});
+        window->Dictionary_Closing();
+        play({"mnuSave", "mnuSave"});
+        const QString changed = "Save|notes.txt.dyb has been changed by another program. Do you "
+                                "want to replace it?|Warning|Yes No";
+        QCOMPARE(answerer->seen, QStringList({changed, kSaveQuestion, changed, kSaveQuestion,
+                                              kChooser, kSaveQuestion, changed}));
+        document->AddWord("f", "");
         {
             const FileSizeLimit full(QFileInfo(path("notes.txt.dyb")).size());
             play({"mnuSave"});
         }
         QVERIFY(answerer->seen.last() == kCannotSave && document->DictionaryChanged());
         QVERIFY(document->OpenDictionary(path("notes.txt.dyb")) == 0);
-        QCOMPARE(words(), "a,b,c,d");
+        QCOMPARE(words(), "a,b,c,d,e");
     }
 
     // Open asks the save question after the choice and before the load; a file that cannot be
