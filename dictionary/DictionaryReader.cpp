@@ -2,6 +2,7 @@
 
 #include <QtEndian>
 #include <cstring>
+#include <limits>
 #include <new>
 
 #ifdef Q_OS_LINUX
@@ -86,8 +87,10 @@ bool DictionaryReader::readWords(WordTable& words)
     if (!readBytes(&upperIndex, sizeof upperIndex))
         return false;
     upperIndex = qFromLittleEndian(upperIndex);
+    // A word index is a signed 32-bit number, so 2^31 words would have no index for their count.
     const qint64 count = qint64(upperIndex) + 1;
-    if (count < 0 || count * kSmallestRecord > bytesLeft())
+    if (count < 0 || upperIndex == std::numeric_limits<qint32>::max() ||
+        count * kSmallestRecord > bytesLeft())
         return false;
 
     QVector<qint64> records;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QtGlobal>
+
+#ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>
 
@@ -18,3 +21,4 @@ struct FileSizeLimit
     }
     ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved); }
 };
+#endif

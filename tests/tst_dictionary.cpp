@@ -8,6 +8,7 @@
 
 #include <QtTest>
 
+#ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
@@ -15,6 +16,7 @@
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -83,6 +85,7 @@ class tst_dictionary : public QObject
         return d.SaveDictionary(path("saved.dyb")) == 0 ? readBytes(path("saved.dyb")) : "unsaved";
     }
 
+#ifdef Q_OS_UNIX
     // Saves d over a copy of kOld in a child process, under a file-size limit, or in a folder of
     // the given mode (as nobody, since permission bits do not stop root), and gives "saved", or
     // "kept" for a failure that kept the file name and change flag, "killed" when killAfterUs >= 0
@@ -123,6 +126,7 @@ class tst_dictionary : public QObject
                    WIFEXITED(status) ? WEXITSTATUS(status) : 4, "killed") +
                held + (alone ? "" : " stray");
     }
+#endif
 
 private slots:
     // Files open exactly when they hold every record their upper index announces, as the
@@ -141,8 +145,7 @@ private slots:
         for (int length = 0; length < kExample.size(); ++length)
             QTest::addRow("the example cut to %d bytes", length) << kExample.left(length) << "";
         QTest::newRow("index -2") << kEmptyHeader + littleEndian(-2) << "";
-        QTest::newRow("index INT_MAX")
-            << kEmptyHeader + littleEndian(INT_MAX) + QByteArray(8, 0) << "";
+        QTest::newRow("index INT_MAX") << kEmptyHeader + littleEndian(INT_MAX) << "";
         QByteArray all, records;
         for (int b = 0; b < 256; ++b)
             all += char(b);
@@ -243,19 +246,23 @@ private slots:
     {
         QTemporaryDir work; // the current folder from here on, so that "" has a place to go
         QVERIFY(QDir::setCurrent(work.path()) && writeBytes("plain", "a file") &&
-                writeBytes("old.dyb", kOld) && mkfifo("pipe", 0644) == 0 &&
-                ((geteuid() == 0 && mknod("zero", S_IFCHR | 0644, makedev(1, 5)) == 0) ||
-                 mkfifo("zero", 0644) == 0)); // only root makes devices
-        clsDictionary d;                      // edited, of a file
+                writeBytes("old.dyb", kOld));
+        QStringList special; // no regular files
+#ifdef Q_OS_UNIX
+        QVERIFY(mkfifo("pipe", 0644) == 0 &&
+                (geteuid() != 0 || mknod("zero", S_IFCHR | 0644, makedev(1, 5)) == 0));
+        special << "pipe" << (geteuid() == 0 ? "zero" : "pipe");
+#endif
+        clsDictionary d; // edited, of a file
         d.CreateDictionary("pw", "au", "nn");
         d.AddWord("keep", "me");
         d.setFileName("previous.dyb");
         const QString before = snapshot(d);
-        for (const char* name : {"absent.dyb", ".", "pipe", "zero"})
+        for (const QString& name : QStringList{"absent.dyb", "."} + special)
             QCOMPARE(d.OpenDictionary(name), -1);
-        for (const char* name :
-             {"", "missing/x.dyb", "plain/x.dyb", ".", "pipe", "zero", "old.dyb"}) {
-            d.setDictionaryName(QString(qstrlen(name) == 7 ? 65536 : 2, 'n'));
+        for (const QString& name : QStringList{"", "missing/x.dyb", "plain/x.dyb", "."} + special +
+                                       QStringList{"old.dyb"}) {
+            d.setDictionaryName(QString(name.size() == 7 ? 65536 : 2, 'n'));
             QCOMPARE(d.SaveDictionary(name), -1);
             QCOMPARE(snapshot(d).replace(QString(65536, 'n'), "nn"), before);
         }
@@ -329,6 +336,7 @@ private slots:
         QCOMPARE(list, QStringList({"kept", "a"}));
     }
 
+#ifdef Q_OS_UNIX
     // Killed at any moment, a save leaves the old file or the new one, whole, and no other. A disk
     // that fills up at any byte of a save, the last one included, fails the save and leaves the
     // old file, the file name and the change flag as they were; with room for the whole file the
@@ -388,7 +396,9 @@ private slots:
             struct stat of;
             if (stat(QFile::encodeName(file), &of) != 0)
                 return false;
-            const timespec times[2] = {of.st_atim, {of.st_mtim.tv_sec, of.st_mtim.tv_nsec ^ flip}};
+            const timespec times[2] = {of.st_atim,
+                                       { of.st_mtim.tv_sec,
+                                         of.st_mtim.tv_nsec ^ flip }};
             return utimensat(AT_FDCWD, QFile::encodeName(to), times, 0) == 0;
         };
         clsDictionary mine, other;
@@ -440,6 +450,12 @@ private slots:
         }
         QCOMPARE(kept, QStringList({"0 1:4242 440", "0 65534:4242 660"}));
     }
+#else
+    void savesUnderFaultsAndOwners()
+    {
+        QSKIP("Kills, full disks, owners and file times: Unix only");
+    }
+#endif
 };
 
 QTEST_GUILESS_MAIN(tst_dictionary)

@@ -15,8 +15,6 @@
 
 #include <QtTest>
 
-#include <climits>
-
 namespace {
 
 const QString kSaveQuestion = "Save|Do you want to save the changes|Question|Yes No";
@@ -267,7 +265,7 @@ private slots:
                                                       old.WordCount() == words - 1)));
         }
         QString tooLong = folder.path();
-        while (tooLong.size() <= PATH_MAX)
+        while (tooLong.size() < clsOpenSave().MaxFile())
             tooLong += '/' + QString(250, 'x');
         QVERIFY(document->SaveDictionary(path("precious.dyb")) == 0);
         document->AddWord("λόγος", "");
@@ -295,7 +293,7 @@ private slots:
     // the old file.
     void saveAsAndSave()
     {
-        for (const QString& named :
+        for (const QString named :
              {"plain=plain.dyb", "LOUD.DYB=LOUD.DYB", "notes.txt=notes.txt.dyb"}) {
             fillDictionary();
             answer({"type:" + path(named.section('=', 0, 0))});
@@ -311,7 +309,7 @@ private slots:
         clsDictionary other; // another window of the same file, which it saves first
         QVERIFY(other.SaveDictionary(path("notes.txt.dyb")) == 0);
         document->AddWord("e", "");
-        answer({"No", "Yes", "No", "Yes", "Cancel", "No", "Yes", "Ok"}); // Ok: the full disk below
+        answer({"No", "Yes", "No", "Yes", "Cancel", "No", "Yes"});
         answerer->seen.clear();
         play({"mnuSave"});
         window->Dictionary_Closing();
@@ -320,7 +318,9 @@ private slots:
                                 "want to replace it?|Warning|Yes No";
         QCOMPARE(answerer->seen, QStringList({changed, kSaveQuestion, changed, kSaveQuestion,
                                               kChooser, kSaveQuestion, changed}));
+#ifdef Q_OS_UNIX
         document->AddWord("f", "");
+        answer({"Ok"});
         {
             const FileSizeLimit full(QFileInfo(path("notes.txt.dyb")).size());
             play({"mnuSave"});
@@ -328,6 +328,7 @@ private slots:
         QVERIFY(answerer->seen.last() == kCannotSave && document->DictionaryChanged());
         QVERIFY(document->OpenDictionary(path("notes.txt.dyb")) == 0);
         QCOMPARE(words(), "a,b,c,d,e");
+#endif
     }
 
     // Open asks the save question after the choice and before the load; a file that cannot be
