@@ -3,7 +3,7 @@
 
 LEXIVAULT_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 LEXIVAULT_PACKAGES=(build-essential cmake qt6-base-dev libbenchmark-dev fonts-dejavu-core
-    dpkg-dev desktop-file-utils appstream shared-mime-info xvfb xauth x11-utils)
+    dpkg-dev lintian desktop-file-utils appstream shared-mime-info xvfb xauth x11-utils)
 
 # Installs whichever of the given Debian packages is missing; does nothing when all are there.
 install_missing() {
@@ -23,6 +23,6 @@ install_missing() {
 build_in() {
     local dir=$1
     shift
-    cmake -S "$LEXIVAULT_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+    cmake -S "$LEXIVAULT_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=Release -DLEXIVAULT_BUILD_BENCHMARKS=ON "$@" >/dev/null
     cmake --build "$dir" -j"$(nproc)"
 }

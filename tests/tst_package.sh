@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Makes the Debian package from a built tree, unpacks it into a scratch root and checks that a
-# desktop finds the program, its menu entry, icon, AppStream metainfo and the ".dyb" file type
-# where it looks for them, that desktop-file-validate and appstreamcli accept our files, and that
-# the installed program, started on an X display as a file manager starts it, opens the file it
-# is given, with every title exactly its own.
+# Makes the Debian package from a built tree, checks that lintian finds no error or warning in
+# it, unpacks it into a scratch root and checks that a desktop finds the program, its menu entry,
+# icon, AppStream metainfo and the ".dyb" file type where it looks for them, that
+# desktop-file-validate and appstreamcli accept our files, and that the installed program,
+# started on an X display as a file manager starts it, opens the file it is given, with every
+# title exactly its own.
 # Usage: tst_package.sh CPACK BUILD_DIR. Exits 77 (skipped) when a tool is missing.
 set -euo pipefail
-for tool in dpkg-deb dpkg-shlibdeps desktop-file-validate appstreamcli update-mime-database \
+for tool in dpkg-deb dpkg-shlibdeps lintian desktop-file-validate appstreamcli update-mime-database \
     update-desktop-database xvfb-run xwininfo; do command -v "$tool" >/dev/null || exit 77; done
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -18,6 +19,8 @@ deb=$(echo "$scratch"/out/lexivault_*.deb)
 # dpkg-shlibdeps found the libraries the program links; Qt's window-system plugin is added.
 depends=$(dpkg-deb -f "$deb" Depends)
 for lib in libc6 libqt6widgets6 qt6-qpa-plugins; do [[ $depends == *"$lib"* ]] || fail "Depends: $depends"; done
+
+lintian --fail-on error,warning "$deb" >"$scratch/lintian.log" 2>&1 || { cat "$scratch/lintian.log"; fail "lintian"; }
 
 root=$scratch/root
 share=$root/usr/share
