@@ -99,10 +99,12 @@ bool frmMain::saveAs()
     return saveTo(file);
 }
 
+// The same name, or another name of the same existing file (through a link, say).
 bool frmMain::isOwnFile(const QString& sFile) const
 {
     const QString own = Dictionary->FileName();
-    return !own.isEmpty() && (sFile == own || QFileInfo(sFile) == QFileInfo(own));
+    return !own.isEmpty() &&
+           (sFile == own || (QFileInfo::exists(sFile) && QFileInfo(sFile) == QFileInfo(own)));
 }
 
 clsOpenSave* frmMain::fileChooser()
