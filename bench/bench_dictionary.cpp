@@ -3,10 +3,16 @@
 // timed operation other work evicts the processor's caches, as after a person's pause; the file
 // itself stays in the system's page cache, for the raw operations as for ours. Every iteration
 // times the raw operation just before ours, so that on a shared machine both meet the same load,
-// and the ratios are taken from these pairs.
+// and the ratios are taken from these pairs. Memory is measured in fresh processes of this
+// program: the peak of an open of the million words, what an open of a small dictionary followed
+// by gigabytes of zeros keeps, and what is left after many words were added or changed and then
+// deleted again, against what the dictionary still holds.
 //
-// bench_dictionary              runs the benchmarks, then prints the ratios against their targets
-// bench_dictionary --memory F   opens F in this fresh process and prints its resident memory
+// bench_dictionary              runs the benchmarks, then prints the figures against their targets
+// bench_dictionary --memory F   opens F in this fresh process and prints its memory and time
+// bench_dictionary --churn [F]  adds and deletes a long word 20,000 times, or with F opens F and
+//                               changes and deletes its first word until one is left; prints the
+//                               resident memory before and after and the texts still held
 #include "clsDictionary.h"
 
 #include <QElapsedTimer>
@@ -28,6 +34,31 @@ namespace {
 
 constexpr int kWords = 1000000;
 constexpr int kEdits = 1000;
+constexpr int kChurnRounds = 20000;
+constexpr int kChurnFileWords = 50001;
+constexpr qint64 kPadding = qint64(3) << 30;
+// What memory may grow by where the dictionary holds next to nothing, in kB.
+constexpr double kSmallIncreaseKb = 2048;
+
+QString wordAt(int i)
+{
+    return QString::asprintf("word%07d", i);
+}
+
+QString descriptionOf(const QString& word)
+{
+    return ("The meaning of " + word).leftJustified(50, '.');
+}
+
+// A dictionary of that many words, like those of the sample, saved as file; false when the save
+// fails.
+bool writeDictionary(const QString& file, int words)
+{
+    clsDictionary d;
+    for (int i = 0; i < words; ++i)
+        d.AddWord(wordAt(i), descriptionOf(wordAt(i)));
+    return d.SaveDictionary(file) == 0;
+}
 
 // The dictionary under test, generated once per run in a temporary folder.
 struct Sample
@@ -38,12 +69,7 @@ struct Sample
 
     Sample()
     {
-        clsDictionary d;
-        for (int i = 0; i < kWords; ++i) {
-            const QString word = QString::asprintf("word%07d", i);
-            d.AddWord(word, ("The meaning of " + word).leftJustified(50, '.'));
-        }
-        if (d.SaveDictionary(file) != 0)
+        if (!writeDictionary(file, kWords))
             qFatal("cannot write %s", qPrintable(file));
         QFile saved(file);
         if (!saved.open(QIODevice::ReadOnly))
@@ -184,26 +210,94 @@ void SaveEditedDictionary(benchmark::State& state)
     timeSaves(state, "SaveEditedDictionary", d);
 }
 
-// Reads a "Name:  123 kB" line of /proc/self/status, in kB.
-long statusKb(const char* field)
+// The process's memory, in kB, from /proc/self/status.
+struct Memory
 {
+    long resident = -1; // VmRSS
+    long peak = -1;     // VmHWM, the resident peak
+    long mapped = -1;   // VmSize, the address space
+};
+
+Memory memoryNow()
+{
+    Memory memory;
     QFile status("/proc/self/status");
     if (!status.open(QIODevice::ReadOnly | QIODevice::Text))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
+        return memory;
+    const auto kb = [](const QByteArray& line, const char* field, long& value) {
         if (line.startsWith(field))
-            return line.mid(int(std::strlen(field))).trimmed().split(' ').value(0).toLong();
-    return -1;
+            value = line.mid(int(std::strlen(field))).trimmed().split(' ').value(0).toLong();
+    };
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        kb(line, "VmRSS:", memory.resident);
+        kb(line, "VmHWM:", memory.peak);
+        kb(line, "VmSize:", memory.mapped);
+    }
+    return memory;
 }
 
+// Prints the memory at the start, the peak, the memory once the document is made, after the open,
+// and the time of the open.
 int reportMemory(const char* file)
 {
-    const long before = statusKb("VmRSS:");
+    const Memory before = memoryNow();
     clsDictionary d;
+    const Memory ready = memoryNow();
+    QElapsedTimer timer;
+    timer.start();
     if (d.OpenDictionary(QString::fromLocal8Bit(file)) != 0)
         return 1;
-    std::printf("%ld %ld\n", before, statusKb("VmHWM:"));
+    const double ms = timer.nsecsElapsed() / 1e6;
+    const Memory after = memoryNow();
+    std::printf("%ld %ld %ld %ld %ld %ld %.3f\n", before.resident, after.peak, ready.resident,
+                after.resident, ready.mapped, after.mapped, ms);
     return 0;
+}
+
+// Bytes of text the dictionary holds, two a character as in memory.
+qint64 textBytes(const clsDictionary& d)
+{
+    qint64 bytes = 0;
+    for (qint32 i = 0; i <= d.WordCount(); ++i)
+        bytes += 2 * (d.WordName(i).size() + d.WordDescription(i).size());
+    return bytes;
+}
+
+int reportChurn(const char* file)
+{
+    clsDictionary d;
+    if (!file)
+        d.AddWord("kept", "the word that stays");
+    else if (d.OpenDictionary(QString::fromLocal8Bit(file)) != 0)
+        return 1;
+    const Memory before = memoryNow();
+    for (int round = 0, rounds = file ? d.WordCount() : kChurnRounds; round < rounds; ++round) {
+        const QString description = QString::number(round).leftJustified(5000, '.');
+        if (file) {
+            d.setWordDescription(0, description);
+            d.DeleteWord(0);
+        } else {
+            d.AddWord("churned", description);
+            d.DeleteWord(1);
+        }
+    }
+    const Memory after = memoryNow();
+    std::printf("%ld %ld %lld\n", before.resident, after.resident, textBytes(d));
+    return d.WordCount() == 0 ? 0 : 1;
+}
+
+// Runs this program with the arguments in a fresh process and reads the numbers it prints;
+// false when it fails or prints fewer.
+bool runChild(const QString& arguments, std::vector<double>& numbers)
+{
+    const QString self = QFileInfo("/proc/self/exe").symLinkTarget();
+    FILE* child = popen(qPrintable("'" + self + "' " + arguments), "r");
+    if (!child)
+        return false;
+    bool ok = true;
+    for (double& number : numbers)
+        ok = ok && std::fscanf(child, "%lf", &number) == 1;
+    return pclose(child) == 0 && ok;
 }
 
 double g_memoryPerFile = 0; // the increase of the peak over the file's size
@@ -212,21 +306,79 @@ double g_memoryPerFile = 0; // the increase of the peak over the file's size
 void PeakMemory(benchmark::State& state)
 {
     const Sample& s = sample();
-    const QString self = QFileInfo("/proc/self/exe").symLinkTarget();
-    long before = 0, peak = 0;
+    std::vector<double> numbers(7);
     for (auto _ : state) {
-        const QString command = "'" + self + "' --memory '" + s.file + "'";
-        FILE* child = popen(qPrintable(command), "r");
-        const bool ok = child && std::fscanf(child, "%ld %ld", &before, &peak) == 2;
-        const int exitStatus = child ? pclose(child) : -1;
-        if (!ok || exitStatus != 0)
+        if (!runChild("--memory '" + s.file + "'", numbers))
             state.SkipWithError("the memory probe failed");
     }
     const double fileKb = s.bytes.size() / 1024.0;
-    g_memoryPerFile = (peak - before) / fileKb;
+    g_memoryPerFile = (numbers[1] - numbers[0]) / fileKb;
     state.counters["file_MB"] = fileKb / 1024;
-    state.counters["peak_MB"] = peak / 1024.0;
+    state.counters["peak_MB"] = numbers[1] / 1024;
     state.counters["increase_per_file"] = g_memoryPerFile;
+}
+
+// What an open of three words followed by 3 GB of zeros (a sparse file) costs and keeps: its
+// time, and the resident memory and address space after it.
+struct PaddedOpen
+{
+    double ms = -1, residentKb = 0, mappedKb = 0;
+} g_paddedOpen;
+
+void OpenPaddedDictionary(benchmark::State& state)
+{
+    const QString file = sample().dir.filePath("padded.dyb");
+    QFile padded(file);
+    bool ok = writeDictionary(file, 3) && padded.resize(padded.size() + kPadding);
+    std::vector<double> numbers(7);
+    for (auto _ : state)
+        ok = ok && runChild("--memory '" + file + "'", numbers);
+    ok = padded.remove() && ok;
+    if (!ok) {
+        state.SkipWithError("the padded file could not be written, opened or removed");
+        return;
+    }
+    g_paddedOpen = {numbers[6], numbers[3] - numbers[2], numbers[5] - numbers[4]};
+    state.counters["open_ms"] = g_paddedOpen.ms;
+    state.counters["rss_increase_MB"] = g_paddedOpen.residentKb / 1024;
+    state.counters["vmsize_increase_MB"] = g_paddedOpen.mappedKb / 1024;
+}
+
+// Resident memory before and after a churn, in kB, and the bytes of text left.
+std::map<std::string, std::vector<double>> g_churns;
+
+void runChurn(benchmark::State& state, const char* name, const QString& arguments)
+{
+    std::vector<double> numbers(3);
+    bool ok = true;
+    for (auto _ : state)
+        ok = ok && runChild(arguments, numbers);
+    if (!ok) {
+        state.SkipWithError("the churn failed");
+        return;
+    }
+    g_churns[name] = numbers;
+    state.counters["rss_before_MB"] = numbers[0] / 1024;
+    state.counters["rss_after_MB"] = numbers[1] / 1024;
+    state.counters["texts_bytes"] = numbers[2];
+}
+
+// 20,000 times a word with a 5,000-character description added and deleted again.
+void AddDeleteChurn(benchmark::State& state)
+{
+    runChurn(state, "AddDeleteChurn", "--churn");
+}
+
+// An opened file of 50,001 words whose first word is given a 5,000-character description and
+// then deleted, until one word is left.
+void EditDeleteChurn(benchmark::State& state)
+{
+    const QString file = sample().dir.filePath("churn.dyb");
+    if (!writeDictionary(file, kChurnFileWords)) {
+        state.SkipWithError("cannot write the churn file");
+        return;
+    }
+    runChurn(state, "EditDeleteChurn", "--churn '" + file + "'");
 }
 
 void printRatio(const char* measured, const char* bound, double target)
@@ -241,6 +393,30 @@ void printRatio(const char* measured, const char* bound, double target)
                 target, ratio <= target ? "" : "  MISSED");
 }
 
+// Bytes after the last record cost nothing: neither resident memory nor address space.
+void printPaddedOpen()
+{
+    if (g_paddedOpen.ms < 0)
+        return;
+    const bool met =
+        g_paddedOpen.residentKb <= kSmallIncreaseKb && g_paddedOpen.mappedKb <= kSmallIncreaseKb;
+    std::printf("\nOpen of 3 words and 3 GB of zeros: %.1f ms, resident +%.1f MB, address space "
+                "+%.1f MB (target <= %.0f MB each)%s\n",
+                g_paddedOpen.ms, g_paddedOpen.residentKb / 1024, g_paddedOpen.mappedKb / 1024,
+                kSmallIncreaseKb / 1024, met ? "" : "  MISSED");
+}
+
+// What deleted words held comes back: the memory after the churn is that before it, give or
+// take a small constant.
+void printChurn(const char* name, const std::vector<double>& numbers)
+{
+    const double growth = numbers[1] - numbers[0];
+    std::printf("%-20s resident %6.1f MB -> %6.1f MB, %5.0f bytes of texts left: %+7.1f MB "
+                "(target <= %+.0f MB)%s\n",
+                name, numbers[0] / 1024, numbers[1] / 1024, numbers[2], growth / 1024,
+                kSmallIncreaseKb / 1024, growth <= kSmallIncreaseKb ? "" : "  MISSED");
+}
+
 } // namespace
 
 BENCHMARK(OpenDictionary)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
@@ -248,11 +424,16 @@ BENCHMARK(ReadEverything)->Unit(benchmark::kMillisecond)->UseManualTime()->Itera
 BENCHMARK(SaveDictionary)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 BENCHMARK(SaveEditedDictionary)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 BENCHMARK(PeakMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(OpenPaddedDictionary)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(AddDeleteChurn)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(EditDeleteChurn)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char** argv)
 {
     if (argc == 3 && std::strcmp(argv[1], "--memory") == 0)
         return reportMemory(argv[2]);
+    if (argc <= 3 && argc >= 2 && std::strcmp(argv[1], "--churn") == 0)
+        return reportChurn(argc == 3 ? argv[2] : nullptr);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
@@ -266,6 +447,9 @@ int main(int argc, char** argv)
     if (g_memoryPerFile > 0)
         std::printf("%-62s = %5.2f (target <= 2.0)%s\n", "Peak memory increase / file size",
                     g_memoryPerFile, g_memoryPerFile <= 2 ? "" : "  MISSED");
+    printPaddedOpen();
+    for (const auto& [name, numbers] : g_churns)
+        printChurn(name.c_str(), numbers);
     benchmark::Shutdown();
     return 0;
 }

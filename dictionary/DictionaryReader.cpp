@@ -14,22 +14,31 @@
 
 namespace {
 
-// The file is read in pieces, and only as far as its last word record: bytes after it are never
-// read, however many there are.
+// The file is read in pieces of at most this size, each no longer than what the rest of the
+// dictionary surely takes, so bytes after the last word record are never read, however many there
+// are.
 constexpr qsizetype kPieceSize = 1 << 20;
+// The buffer's first size, or the file's when it is smaller. It is beyond the largest block that
+// the C library keeps among its small ones, so the buffer is a mapping of its own from the start
+// and grows without copies.
+constexpr qint64 kFirstBuffer = 64 << 20;
 // The smallest word record: two empty counted texts.
 constexpr qint64 kSmallestRecord = 4;
 
 // The file's bytes and the index of its records are large blocks that are filled once and then
 // read all over: asking for large pages where the system has them spares the processor one page
-// fault and one translation per 4 KiB, which is most of the time of an open on some machines.
+// fault and one translation per 4 KiB, which is most of the time of an open on some machines. The
+// advice is given before the pages are written, for blocks that can hold a large page at all, and
+// for every page that a block touches: a large block is a mapping of its own, and advice on only
+// part of it would split it in two, which the system then can no longer grow without a copy.
 void adviseLargePages(const void* data, qint64 size)
 {
 #ifdef Q_OS_LINUX
+    constexpr qint64 kLargePage = 2 << 20;
     constexpr quintptr kPage = 4096;
-    const quintptr start = (quintptr(data) + kPage - 1) & ~(kPage - 1);
-    const quintptr end = (quintptr(data) + quintptr(size)) & ~(kPage - 1);
-    if (end > start)
+    const quintptr start = quintptr(data) & ~(kPage - 1);
+    const quintptr end = (quintptr(data) + quintptr(size) + kPage - 1) & ~(kPage - 1);
+    if (size >= kLargePage)
         madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE); // only advice
 #else
     Q_UNUSED(data)
@@ -64,9 +73,6 @@ bool DictionaryReader::read(DictionaryContent& content)
 bool DictionaryReader::readAll(DictionaryContent& content)
 {
     m_fileSize = m_file.size();
-    // Reserving touches no memory; only the bytes read take any.
-    m_buffer.reserve(m_fileSize);
-    adviseLargePages(m_buffer.constData(), m_buffer.capacity());
     return readHeader(content.Header) && readWords(content.Words);
 }
 
@@ -99,29 +105,34 @@ bool DictionaryReader::readWords(WordTable& words)
     qint64 at = m_position;
     while (records.size() < count) {
         const qint64 end = recordEnd(at);
-        if (end >= 0) {
+        if (end <= m_buffer.size()) {
             records.append(at);
             at = end;
-        } else if (!readMore()) {
-            return false;
+            continue;
         }
+        // The rest of this record, as far as its counts show, and the smallest possible others.
+        const qint64 surelyLeft =
+            end - m_buffer.size() + (count - records.size() - 1) * kSmallestRecord;
+        if (!readMore(surelyLeft))
+            return false;
     }
+    m_buffer.squeeze(); // the room it had for more
     words.adopt(std::move(m_buffer), std::move(records));
     return true;
 }
 
-// Where the record at offset at ends, or -1 when it does not lie whole in the buffer.
+// Where the record at offset at ends, as far as the buffer shows: a count not read yet counts as
+// that of an empty text. The record lies whole in the buffer when this is within it.
 qint64 DictionaryReader::recordEnd(qint64 at) const
 {
     const qint64 size = m_buffer.size();
     const char* bytes = m_buffer.constData();
     if (at + 2 > size)
-        return -1;
+        return at + kSmallestRecord;
     const qint64 description = at + 2 + qFromLittleEndian<quint16>(bytes + at);
     if (description + 2 > size)
-        return -1;
-    const qint64 end = description + 2 + qFromLittleEndian<quint16>(bytes + description);
-    return end <= size ? end : -1;
+        return description + 2;
+    return description + 2 + qFromLittleEndian<quint16>(bytes + description);
 }
 
 bool DictionaryReader::readText(QString& text)
@@ -150,24 +161,37 @@ bool DictionaryReader::readBytes(void* destination, qsizetype size)
 bool DictionaryReader::ensureAvailable(qsizetype size)
 {
     while (m_buffer.size() - m_position < size) {
-        if (!readMore())
+        if (!readMore(size - (m_buffer.size() - m_position)))
             return false;
     }
     return true;
 }
 
-// Appends the file's next piece to the buffer; false at the end of the file or on an error.
-bool DictionaryReader::readMore()
+// Appends up to size of the file's next bytes to the buffer, at most a piece; false at the end
+// of the file or on an error.
+bool DictionaryReader::readMore(qint64 size)
 {
     const qsizetype kept = m_buffer.size();
-    // Within the size the file had at the start the buffer never moves; a file that grew since
-    // is read on.
-    const qint64 rest = m_fileSize - m_file.pos();
-    const qsizetype piece = rest > 0 ? qMin<qint64>(rest, kPieceSize) : kPieceSize;
+    const qsizetype piece = qMin<qint64>(size, kPieceSize);
+    makeRoom(piece);
     m_buffer.resize(kept + piece);
     const qint64 got = m_file.read(m_buffer.data() + kept, piece);
     m_buffer.resize(kept + qMax<qint64>(got, 0));
     return got > 0;
+}
+
+// The buffer grows as it is filled, doubling, up to the file's size: beyond its first size it
+// never holds room for more than twice the bytes read, so a file that ends in a long run of bytes
+// after its records costs no more than one without them. Room that is not filled takes no
+// memory, and the room past the last record is given back once it is known.
+void DictionaryReader::makeRoom(qsizetype size)
+{
+    const qint64 needed = qint64(m_buffer.size()) + size;
+    if (needed <= m_buffer.capacity())
+        return;
+    const qint64 doubled = qMin(qMax<qint64>(2 * m_buffer.capacity(), kFirstBuffer), m_fileSize);
+    m_buffer.reserve(qMax(needed, doubled));
+    adviseLargePages(m_buffer.constData(), m_buffer.capacity());
 }
 
 qint64 DictionaryReader::bytesLeft() const

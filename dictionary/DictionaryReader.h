@@ -10,7 +10,7 @@
 // Reads a .dyb file. It trusts no count: every length is checked against the bytes that are
 // left, so a truncated or hostile file fails cleanly instead of reading past its end or
 // reserving memory for records that cannot be there. The words' records are kept as read, in
-// one block, with an index of where each starts.
+// one block that holds nothing past the last record, with an index of where each starts.
 class DictionaryReader
 {
 public:
@@ -30,7 +30,8 @@ private:
     bool readText(QString& text);
     bool readBytes(void* destination, qsizetype size);
     bool ensureAvailable(qsizetype size);
-    bool readMore();
+    bool readMore(qint64 size);
+    void makeRoom(qsizetype size);
     qint64 bytesLeft() const;
 
     QFile m_file;

@@ -5,6 +5,10 @@ void WordTable::adopt(QByteArray bytes, QVector<qint64> records)
     m_bytes = std::move(bytes);
     m_records = std::move(records);
     m_edited.clear();
+    m_emptied = 0;
+    // The records follow each other from the first on.
+    m_storedBytes =
+        m_records.isEmpty() ? 0 : recordEnd(m_records.constLast()) - m_records.constFirst();
     markNotLatin1();
 }
 
@@ -37,6 +41,8 @@ void WordTable::clear()
     m_bytes = QByteArray();
     m_records = QVector<qint64>();
     m_edited = QVector<WordEntry>();
+    m_storedBytes = 0;
+    m_emptied = 0;
 }
 
 void WordTable::setWord(qsizetype index, const QString& text)
@@ -57,9 +63,67 @@ void WordTable::append(const QString& word, const QString& description)
 
 void WordTable::remove(qsizetype index)
 {
+    forget(index);
     m_records.remove(index);
-    if (m_records.isEmpty())
+    if (m_records.isEmpty()) {
         clear();
+        return;
+    }
+    if (m_records.size() < m_records.capacity() / 4)
+        m_records.squeeze(); // the index of a table that once held many more words
+    dropLeftovers();
+}
+
+// What the word at index holds, let go as far as its place allows: the texts of a changed or
+// added word, while its entry stays until dropLeftovers; the bytes of a record as read stay in
+// the block and are only no longer counted.
+void WordTable::forget(qsizetype index)
+{
+    const qint64 entry = m_records.at(index);
+    if (entry >= 0) {
+        const qint64 record = entry >> 1;
+        m_storedBytes -= recordEnd(record) - record;
+    } else {
+        m_edited[-1 - entry] = WordEntry();
+        ++m_emptied;
+    }
+}
+
+// Once the emptied entries outnumber the words, or the bytes of records no word reads any more
+// outweigh those still read, they are dropped: the entries and the records still in use are
+// moved together, in word order. So memory stays within a small factor of what the words hold,
+// however many changes and deletions came before, and each drop costs about as much as the
+// deletions since the one before. Records as read stay one after the other, so saving still
+// writes them in long runs.
+void WordTable::dropLeftovers()
+{
+    const bool dropBytes = 2 * m_storedBytes < m_bytes.size();
+    const bool dropEntries = m_emptied > m_records.size();
+    if (!dropBytes && !dropEntries)
+        return;
+    QByteArray bytes;
+    QVector<WordEntry> edited;
+    if (dropBytes)
+        bytes.reserve(m_storedBytes);
+    if (dropEntries)
+        edited.reserve(m_edited.size() - m_emptied);
+    for (qint64& entry : m_records) {
+        if (entry >= 0 && dropBytes) {
+            const qint64 record = entry >> 1;
+            const qint64 movedTo = bytes.size();
+            bytes.append(m_bytes.constData() + record, recordEnd(record) - record);
+            entry = 2 * movedTo + (entry & 1);
+        } else if (entry < 0 && dropEntries) {
+            edited.append(std::move(m_edited[-1 - entry]));
+            entry = -qint64(edited.size());
+        }
+    }
+    if (dropBytes)
+        m_bytes = std::move(bytes);
+    if (dropEntries) {
+        m_edited = std::move(edited);
+        m_emptied = 0;
+    }
 }
 
 QByteArrayView WordTable::storedRecord(qsizetype index) const
@@ -79,10 +143,11 @@ const WordEntry& WordTable::editedEntry(qsizetype index) const
 // The word's texts as an entry of their own, decoded from the bytes the first time it changes.
 WordEntry& WordTable::edit(qsizetype index)
 {
-    qint64& entry = m_records[index];
-    if (entry >= 0) {
+    if (m_records.at(index) >= 0) {
         m_edited.append(WordEntry{word(index), description(index)});
-        entry = -qint64(m_edited.size());
+        forget(index); // its record's bytes
+        m_records[index] = -qint64(m_edited.size());
+        dropLeftovers();
     }
-    return m_edited[-1 - entry];
+    return m_edited[-1 - m_records.at(index)];
 }

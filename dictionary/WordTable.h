@@ -12,9 +12,10 @@
 
 // The words of a dictionary, index 0 first. The words of an opened file stay in the bytes they
 // were read from, as counted Windows-1252 texts, and are decoded when they are asked for; a word
-// that is changed or added lives beside them as text until the next open. So opening keeps one
-// block of bytes and an index instead of two strings a word, and saving writes every untouched
-// word straight from the bytes it was read from.
+// that is changed or added lives beside them as text. So opening keeps one block of bytes and an
+// index instead of two strings a word, and saving writes every untouched word straight from the
+// bytes it was read from. A deleted word's texts go at once; the entry that held them, and the
+// bytes of records no word reads any more, go once they outweigh what the words hold.
 class WordTable
 {
 public:
@@ -46,6 +47,8 @@ public:
     QByteArrayView storedRecord(qsizetype index) const;
     const WordEntry& editedEntry(qsizetype index) const;
     bool isStored(qsizetype index) const { return m_records.at(index) >= 0; }
+    // Entries held for changed and added words, those emptied by deletions among them.
+    qsizetype editedEntries() const { return m_edited.size(); }
 
 private:
     static bool isLatin1(qint64 entry) { return (entry & 1) == 0; }
@@ -57,6 +60,8 @@ private:
         return description + 2 + countAt(description);
     }
     void markNotLatin1();
+    void forget(qsizetype index);
+    void dropLeftovers();
     // Most texts hold no byte of 0x80 to 0x9F, and those that opened so are decoded without
     // looking.
     QString textAt(qint64 at, bool latin1) const
@@ -73,4 +78,6 @@ private:
     // m_edited.
     QVector<qint64> m_records;
     QVector<WordEntry> m_edited;
+    qint64 m_storedBytes = 0; // of m_bytes, those of records still as read
+    qsizetype m_emptied = 0;  // entries of m_edited whose word was deleted
 };
