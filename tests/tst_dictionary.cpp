@@ -181,6 +181,7 @@ private slots:
             writeBytes(path("opened.dyb"), file) && d.OpenDictionary(path("opened.dyb")) == 0;
         QCOMPARE(snapshot(d), opens ? path("opened.dyb") + "|0|" + shown : before);
         QCOMPARE(opens ? saved(d) : file, file.endsWith("trailing") ? kExample : file);
+#ifdef Q_OS_UNIX // where a file's blocks tell whether it is sparse
         if (!file.endsWith("trailing"))
             return;
         // The same file followed by 100 GB of zeros, which cost nothing: it opens the same.
@@ -191,6 +192,7 @@ private slots:
             QSKIP("the file system cannot hold a sparse file of 100 GB");
         QCOMPARE(d.OpenDictionary(padded.fileName()), 0);
         QCOMPARE(snapshot(d), padded.fileName() + "|0|" + shown);
+#endif
     }
 
     // A new dictionary, created this year (the Korean date begins with it), keeps its password
