@@ -81,6 +81,9 @@ void frmMain::createControls()
     if (auto* view = qobject_cast<QListView*>(cmbWord->view())) {
         view->setUniformItemSizes(true);
         view->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+        // Qt made the list for a drop-down shown as a menu, which scrolls by arrows at its ends;
+        // a list shows where it is in its scroll bar, whose thumb the user drags.
+        view->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     }
     // The list cannot be typed into, so its text changes only with the selection.
     connect(cmbWord, &QComboBox::currentIndexChanged, this, &frmMain::cmbWord_Change);

@@ -214,6 +214,19 @@ private slots:
                  "b,z" + kSaveQuestion + ",About|This program is made by Quillmark|Information|Ok");
     }
 
+    // The opened list shows a scroll bar when there are more words than its ten rows.
+    void dropDownScrollsWhenWordsOutnumberRows()
+    {
+        QString bars;
+        for (int words = 1; words <= 11; ++words) {
+            document->AddWord("w", "");
+            list->showPopup();
+            bars += QString::number(list->view()->verticalScrollBar()->isVisible());
+            list->hidePopup();
+        }
+        QCOMPARE(bars, "00000000001");
+    }
+
     // While a dialog waits, a command that would run a dialog again or change which words
     // there are brings the waiting dialog forward and does nothing else, from a button or a menu.
     void commandsWhileADialogWaitsBringItForward()
@@ -293,7 +306,7 @@ private slots:
     // keeps the changes and the old file.
     void saveAsAndSave()
     {
-        for (const QString& named :
+        for (const QString named :
              {"plain=plain.dyb", "LOUD.DYB=LOUD.DYB", "notes.txt=notes.txt.dyb"}) {
             fillDictionary();
             answer({"type:" + path(named.section('=', 0, 0))});
