@@ -16,6 +16,7 @@
 #include <QtTest>
 
 #include <climits>
+#include <unistd.h>
 
 namespace {
 
@@ -354,6 +355,23 @@ private slots:
         QCOMPARE(words() + document->FileName(), "a,b,c,unsaved" + path("other.dyb"));
     }
 
+    // Each choice starts in the folder of the file last chosen, opened (at start too) or saved.
+    void chooserStartsWhereTheLastFileWas()
+    {
+        fillDictionary();
+        QVERIFY(QDir(folder.path()).mkdir("c") && document->SaveDictionary(path("b.dyb")) == 0);
+        window->openAtStart(path("b.dyb"));
+        answer({"type:x", "Ok", "type:" + path("c/none"), "Ok", "type:z", "Ok", "type:g"});
+        QStringList chosen;
+        for (const QString item : {"mnuOpenDictionary", "mnuOpenDictionary", "mnuOpenDictionary",
+                                   "mnuSave", "mnuSaveAs"}) {
+            play({item});
+            chosen << window->OpenSave->File();
+        }
+        QCOMPARE(chosen, QStringList({path("x"), path("c/none"), path("c/z"), path("c/z"),
+                                      path("g.dyb")}));
+    }
+
     // Closing the window while a word dialog waits asks the save question, ends that wait as a
     // cancel and lets the application's event loop end, as it ends the program.
     void shutdownWhileADialogWaits()
@@ -454,15 +472,43 @@ private slots:
                      "Dictionary database (*.dyb)|Word lists (*.txt *.lst)");
             static_cast<QDialog*>(window)->reject();
         });
-        answer({"type:mydictionary  ", "type:" + fits, "type:" + fits + 'f'});
+        QVERIFY(QFile(path("words.dyb ")).open(QIODevice::WriteOnly));
+        answer({"type:mydictionary  ", "type:" + fits, "type:" + fits + 'f',
+                "type:" + path("words.dyb "), "type:" + path("other.dyb ")});
         QStringList files;
-        for (int run = 0; run < 4; ++run) {
+        for (int run = 0; run < 6; ++run) {
             chooser.setFile("/earlier/choice.dyb");
             QVERIFY(chooser.SaveFile(nullptr, "Save dictionary"));
             files << chooser.File() + (chooser.PathTooLong() ? "too long" : "");
         }
         QCOMPARE(files, QStringList({"", QCoreApplication::applicationDirPath() + "/mydictionary",
-                                     fits, "too long"}));
+                                     fits, "too long", path("words.dyb "), path("other.dyb")}));
+    }
+
+    // A run's first choice starts in the program's folder when the user may write there, else in
+    // the documents folder, else at home.
+    void chooserStartsInAFolderTheUserMayWriteIn()
+    {
+        const QString program = QCoreApplication::applicationDirPath(), home = path("home");
+        const QFile::Permissions kept = QFile::permissions(program);
+        QVERIFY(QDir().mkpath(home) && qputenv("HOME", home.toLocal8Bit()) &&
+                qputenv("XDG_CONFIG_HOME", home.toLocal8Bit()));
+        // As root the real user becomes nobody; anyone else sees the folder made read-only.
+        const auto asAnotherUser = [&, root = getuid() == 0](bool another) {
+            return root ? setresuid(another ? 65534 : 0, -1, -1) == 0
+                        : QFile::setPermissions(program, another ? kept & ~QFile::Permissions(0x2222) : kept);
+        };
+        QVERIFY(QFile::setPermissions(folder.path(), kept) && asAnotherUser(true));
+        QStringList files;
+        for (int run = 0; run < 2; ++run) {
+            clsOpenSave chooser;
+            answer({"type:a"});
+            chooser.OpenFile(nullptr, "Open dictionary");
+            files << chooser.File();
+            QDir(home).mkdir("Documents");
+        }
+        QVERIFY(asAnotherUser(false));
+        QCOMPARE(files, QStringList({home + "/a", home + "/Documents/a"}));
     }
 };
 
