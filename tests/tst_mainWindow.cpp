@@ -454,6 +454,21 @@ private slots:
                  "Error|Password dosen't match. Please try agian|Critical|Ok");
     }
 
+    // Each dialog shows, the first time and again, with no text selected in any box.
+    void dialogsShowWithNothingSelected()
+    {
+        frmWord word;
+        frmDictionary properties;
+        QString selected;
+        for (QWidget* form : QList<QWidget*>{&word, &word, &properties, &properties})
+            run(form, {{"txtWord", "w"}, {"txtName", "n"}, {"txtPassword", "p"}}, [&](QWidget*) {
+                for (const QLineEdit* box : form->findChildren<QLineEdit*>())
+                    selected += QString::number(box->hasSelectedText());
+                fill(form, {"", ""});
+            });
+        QCOMPARE(selected, "0000000000");
+    }
+
     // File holds the chosen path as it was typed, no extension added, without the spaces around
     // it, when it fits in MaxFile - 1 characters (the platform's path limit less one by default);
     // it is empty when the path does not fit, which PathTooLong tells, or on cancel.
