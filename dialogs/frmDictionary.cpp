@@ -63,6 +63,9 @@ void frmDictionary::cmdOK_Click()
     if (txtPassword->text() != txtReEnterPassword->text()) {
         QMessageBox::critical(this, QStringLiteral("Error"),
                               QStringLiteral("Password dosen't match. Please try agian"));
+        // The window system would give the focus to another window; the user corrects the
+        // passwords here.
+        activateWindow();
         return;
     }
     setProperty("Tag", QStringLiteral("OK"));

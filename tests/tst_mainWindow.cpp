@@ -433,8 +433,8 @@ private slots:
         QCOMPARE(run(form, {}, [form](QWidget*) { delete form; }), cancelled);
     }
 
-    // Ok compares the passwords, exactly: a refusal says so and keeps the dialog and its entries
-    // until they match, both empty included.
+    // Ok compares the passwords, exactly: a refusal says so and keeps the dialog, active, and its
+    // entries until they match, both empty included.
     void propertiesDialogConfirmsOnlyMatchingPasswords()
     {
         frmDictionary form;
@@ -445,11 +445,12 @@ private slots:
                 form.txtReEnterPassword->setText(reEntered);
                 answer({"Ok"});
                 form.cmdOK->click();
+                kept += QString::number(QTest::qWaitFor([&] { return form.isActiveWindow(); }));
             }
-            kept = form.txtPassword->displayText() + '|' + form.txtReEnterPassword->text();
+            kept += form.txtPassword->displayText() + '|' + form.txtReEnterPassword->text();
             fill(&form, {"", ""});
         });
-        QCOMPARE(confirmed.value("Returned").toString() + kept, "OK******|secret ");
+        QCOMPARE(confirmed.value("Returned").toString() + kept, "OK11******|secret ");
         QCOMPARE(answerer->seen.at(2),
                  "Error|Password dosen't match. Please try agian|Critical|Ok");
     }
