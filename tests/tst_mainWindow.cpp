@@ -368,8 +368,8 @@ private slots:
             play({item});
             chosen << window->OpenSave->File();
         }
-        QCOMPARE(chosen, QStringList({path("x"), path("c/none"), path("c/z"), path("c/z"),
-                                      path("g.dyb")}));
+        QCOMPARE(chosen,
+                 QStringList({path("x"), path("c/none"), path("c/z"), path("c/z"), path("g.dyb")}));
     }
 
     // Closing the window while a word dialog waits asks the save question, ends that wait as a
@@ -394,8 +394,9 @@ private slots:
     // name no box, and keeps the title on an empty caption. Enter and Escape end nothing,
     // whichever control has them; a button, a close by the window manager or the form's end do.
     // The outcome is the Tag upper-cased; only "OK" brings the boxes' texts. Texts the user leaves
-    // alone come back exactly, however long, whatever their line breaks and no-break spaces; a
-    // changed description keeps every character, with every line break, typed or kept, as CR LF.
+    // alone come back exactly, however long, whatever their line breaks and no-break spaces; in a
+    // changed description only the changed part is new, with every line break in it as CR LF, and
+    // an undone change is none.
     void runnerFillsTheBoxesAndReturnsTheOutcome()
     {
         auto* form = new frmWord;
@@ -429,7 +430,13 @@ private slots:
             QTest::keyClicks(form->txtDescription, "x");
             form->cmdSave->click();
         });
-        QCOMPARE(changed.value("txtDescription"), "one\r\ntwo\u00A0three\r\nfour\r\nfive!\r\nx");
+        QCOMPARE(changed.value("txtDescription"), "one\r\ntwo\u00A0three\nfour\rfive!\r\nx");
+        const QVariantMap inside = run(form, {{"txtDescription", "a\nb\rc"}}, [&](QWidget*) {
+            for (const char* keys : {"Ctrl+End", "Q", "Ctrl+Z", "Ctrl+Home", "Down", "End", "X"})
+                QTest::keySequence(form->txtDescription, QKeySequence(keys));
+            form->cmdSave->click();
+        });
+        QCOMPARE(inside.value("txtDescription"), "a\nbx\rc");
         QCOMPARE(run(form, {}, [form](QWidget*) { delete form; }), cancelled);
     }
 
@@ -512,7 +519,8 @@ private slots:
         // As root the real user becomes nobody; anyone else sees the folder made read-only.
         const auto asAnotherUser = [&, root = getuid() == 0](bool another) {
             return root ? setresuid(another ? 65534 : 0, -1, -1) == 0
-                        : QFile::setPermissions(program, another ? kept & ~QFile::Permissions(0x2222) : kept);
+                        : QFile::setPermissions(
+                              program, another ? kept & ~QFile::Permissions(0x2222) : kept);
         };
         QVERIFY(QFile::setPermissions(folder.path(), kept) && asAnotherUser(true));
         QStringList files;
