@@ -16,6 +16,8 @@
 #include <QtTest>
 
 #include <climits>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -388,6 +390,41 @@ private slots:
         QCOMPARE(answerer->seen.at(1) + QString::number(watchdog.isActive()), kSaveQuestion + "1");
         for (QWidget* top : QApplication::topLevelWidgets())
             QVERIFY2(!top->isVisible(), qPrintable(top->objectName()));
+    }
+
+    // --help and --version answer without a display; another option is a mistake, shown with the
+    // usage; "--" ends the options, so that a file named "-words.dyb" opens; Qt's options work.
+    void commandLine()
+    {
+        const auto lexivault = [](const QStringList& arguments) {
+            QProcess program;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert("QT_QPA_PLATFORM", "xcb");
+            environment.remove("DISPLAY");
+            environment.remove("WAYLAND_DISPLAY");
+            program.setProcessEnvironment(environment);
+            program.start(LEXIVAULT_PROGRAM, arguments);
+            const int status = program.waitForFinished() ? program.exitCode() : -1;
+            return QString::number(status) + '|' + program.readAllStandardOutput() + '|' +
+                   program.readAllStandardError();
+        };
+        QCOMPARE(lexivault({"--version"}), "0|lexivault " LEXIVAULT_VERSION "\n|");
+        QVERIFY(
+            lexivault({"--help"}).startsWith("0|Usage: " LEXIVAULT_PROGRAM " [options] [FILE]\n"));
+        const QString mistake = lexivault({"-platform", "offscreen", "--bogus", "words.dyb"});
+        QVERIFY2(mistake.startsWith("2||") &&
+                     mistake.contains("Unknown option 'bogus'.\n\nUsage: "),
+                 qPrintable(mistake));
+        // The program opens this pipe for reading before the test can open it for writing.
+        const QByteArray pipe = path("-words.dyb").toLocal8Bit();
+        QProcess program;
+        program.setWorkingDirectory(folder.path());
+        QVERIFY(mkfifo(pipe, 0600) == 0);
+        program.start(LEXIVAULT_PROGRAM, {"-platform", "offscreen", "--", "-words.dyb"});
+        int writer = -1;
+        QTRY_VERIFY_WITH_TIMEOUT((writer = open(pipe, O_WRONLY | O_NONBLOCK)) >= 0, 10000);
+        program.kill();
+        QVERIFY(close(writer) == 0 && program.waitForFinished());
     }
 
     // A run fills every box from the bag, emptying those it does not name and ignoring keys that
