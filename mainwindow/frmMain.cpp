@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDirIterator>
+#include <QIcon>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLayout>
@@ -30,6 +32,16 @@ QRect twips(int left, int top, int width, int height)
     return fromTwips(QRect(left, top, width, height));
 }
 
+// The installed theme's icon, else the renditions built into the program.
+QIcon programIcon()
+{
+    QIcon builtIn;
+    QDirIterator files(QStringLiteral(":/icons"), QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext())
+        builtIn.addFile(files.next());
+    return QIcon::fromTheme(QStringLiteral("lexivault"), builtIn);
+}
+
 } // namespace
 
 frmMain::frmMain(QWidget* parent)
@@ -45,6 +57,7 @@ frmMain::frmMain(QWidget* parent)
 
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Dictionary"));
+    setWindowIcon(programIcon());
     createControls();
     createMenus();
     layout()->setSizeConstraint(QLayout::SetFixedSize);

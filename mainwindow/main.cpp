@@ -72,6 +72,8 @@ int main(int argc, char* argv[])
         return status;
     const QStringList files = parser.positionalArguments();
     frmMain window;
+    // The entry dialogs, which have no parent, show the main window's icon too.
+    QApplication::setWindowIcon(window.windowIcon());
     window.show();
     if (!files.isEmpty())
         QTimer::singleShot(0, &window, [&window, &files] { window.openAtStart(files.first()); });

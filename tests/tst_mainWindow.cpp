@@ -171,13 +171,14 @@ private slots:
         QVERIFY2(failures.isEmpty(), qPrintable(failures)); // after the clean-up: nothing spreads
     }
 
-    // Every control and menu item is spoken by its caption or label. Every change rebuilds the
-    // list from the document with the first word selected and shown, a single word too. Add asks
-    // for no password; Edit shows the selected word and writes both texts to it, even after the
-    // rebuild the first write makes; Delete removes it; cancelled dialogs and commands with nothing
-    // selected change nothing. The gate refuses another case, a blank more or less, and Cancel,
-    // and says why; the right answer is remembered. Edit Dictionary, confirmed unchanged, marks a
-    // change, which the save question then offers to save. About.
+    // The window shows the program's icon. Every control and menu item is spoken by its caption or
+    // label. Every change rebuilds the list from the document with the first word selected and
+    // shown, a single word too. Add asks for no password; Edit shows the selected word and writes
+    // both texts to it, even after the rebuild the first write makes; Delete removes it; cancelled
+    // dialogs and commands with nothing selected change nothing. The gate refuses another case, a
+    // blank more or less, and Cancel, and says why; the right answer is remembered. Edit
+    // Dictionary, confirmed unchanged, marks a change, which the save question then offers to
+    // save. About.
     void wordCommandsAndThePasswordGate()
     {
         QCOMPARE(
@@ -185,6 +186,7 @@ private slots:
             "Word,Description,Add,Edit,Delete,Exit,File,File,New Dictionary,Open Dictionary,Save "
             "Dictionary,Save Dictionary As,Exit,Edit,Edit,Add Word,Edit Word,Delete Word,Edit "
             "Dictionary,About");
+        QVERIFY(!window->windowIcon().pixmap(32).isNull());
         document->AddWord("only", "one");
         QCOMPARE(shown(), "only|only|only|one");
         fillDictionary("Secret ");
