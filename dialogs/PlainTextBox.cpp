@@ -1,5 +1,7 @@
 #include "PlainTextBox.h"
 
+#include "FrameOverlay.h"
+
 #include <QTextDocument>
 
 #include <algorithm>
@@ -9,6 +11,7 @@ PlainTextBox::PlainTextBox(QWidget* parent) : PlainTextBox(QString(), parent) {}
 PlainTextBox::PlainTextBox(const QString& text, QWidget* parent) : QPlainTextEdit(parent)
 {
     setText(text);
+    new FrameOverlay(this);
 }
 
 void PlainTextBox::setText(const QString& text)

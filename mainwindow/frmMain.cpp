@@ -16,6 +16,7 @@
 #include <QSignalBlocker>
 
 #include "FormLayout.h"
+#include "FrameOverlay.h"
 #include "WordListModel.h"
 #include "clsDialog.h"
 #include "clsDictionary.h"
@@ -108,6 +109,7 @@ void frmMain::createControls()
     txtDescription->setReadOnly(true);
     txtDescription->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtDescription->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    new FrameOverlay(txtDescription);
 
     const auto addButton = [client](const char* name, const QString& caption, int left) {
         auto* button = new QPushButton(caption, client);
