@@ -23,8 +23,7 @@ root=$scratch/root
 share=$root/usr/share
 dpkg -x "$deb" "$root" || fail "expected one lexivault_*.deb, got: $deb"
 [ -x "$root/usr/bin/lexivault" ] && [ -f "$share/icons/hicolor/scalable/apps/lexivault.svg" ] &&
-    [ -f "$share/icons/hicolor/48x48/apps/lexivault.png" ] ||
-    fail "no /usr/bin/lexivault or no icon"
+    [ -f "$share/icons/hicolor/48x48/apps/lexivault.png" ] || fail "no /usr/bin/lexivault or no icon"
 # The menu entry starts the installed program, with the file a file manager opens, and names the
 # installed icon; file managers offer it for dictionaries.
 entry=$share/applications/lexivault.desktop
@@ -52,13 +51,11 @@ titles_when_opening() {
         sleep 1
         for id in $(xwininfo -root -tree | grep -o "^ *0x[0-9a-f]* \"" | grep -o "0x[0-9a-f]*"); do
             xwininfo -id "$id" | grep -q "IsViewable" || continue
-            icon=$(xprop -id "$id" _NET_WM_ICON | grep -q "CARDINAL" && echo +icon)
-            echo "$(xwininfo -id "$id" | grep -o "\".*\"")$icon"
+            echo "$(xwininfo -id "$id" | grep -o "\".*\"")$(xprop -id "$id" _NET_WM_ICON | grep -q CARDINAL && echo +icon)"
         done | sort -u | tr "\n" " "
         kill $program' _ "$root/usr/bin/lexivault" "$1"
 }
 printf '\x05\x00Fruit\x03\x00Lab\x00\x00\x00\x00\x00\x00\xd0\xd5\xe1\x40\x00\x00\x00\x00\x04\x00pear\x00\x00' >"$scratch/fruit.dyb"
 printf 'not a dictionary' >"$scratch/text.dyb"
 [ "$(titles_when_opening "$scratch/fruit.dyb")" = '"Dictionary"+icon ' ] || fail "titles with a dictionary"
-[ "$(titles_when_opening "$scratch/text.dyb")" = '"Dictionary"+icon "Error"+icon ' ] ||
-    fail "titles with a text file"
+[ "$(titles_when_opening "$scratch/text.dyb")" = '"Dictionary"+icon "Error"+icon ' ] || fail "titles with a text file"
