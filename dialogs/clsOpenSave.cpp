@@ -1,8 +1,10 @@
 #include "clsOpenSave.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QtDebug>
 
 namespace {
@@ -26,9 +28,12 @@ QStringList nameFilters(const QString& filter)
     return filters;
 }
 
-// Spaces around a typed name are not part of it.
-QString withoutSurroundingSpaces(QString path)
+// Spaces around a typed name are not part of it, unless a file has that very name: on Linux
+// "words.dyb " is a name of its own.
+QString asChosen(QString path)
 {
+    if (QFileInfo::exists(path))
+        return path;
     path.remove(QChar(0));
     qsizetype first = 0, end = path.size();
     while (first < end && path.at(first) == u' ')
@@ -57,7 +62,7 @@ bool clsOpenSave::choose(QWidget* hwnd, const QString& Caption, Choice choice)
         return false;
     }
 
-    QFileDialog dialog(hwnd, Caption, QCoreApplication::applicationDirPath());
+    QFileDialog dialog(hwnd, Caption, m_initialDir);
     dialog.setAcceptMode(choice == Choice::Save ? QFileDialog::AcceptSave
                                                 : QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -69,11 +74,22 @@ bool clsOpenSave::choose(QWidget* hwnd, const QString& Caption, Choice choice)
     m_file.clear();
     m_pathTooLong = false;
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
-        const QString chosen = withoutSurroundingSpaces(
-            QFileInfo(dialog.selectedFiles().constFirst()).absoluteFilePath());
+        const QString chosen =
+            asChosen(QFileInfo(dialog.selectedFiles().constFirst()).absoluteFilePath());
         m_pathTooLong = chosen.size() > m_maxFile - 1;
         if (!m_pathTooLong)
             m_file = chosen;
+        m_initialDir = QFileInfo(chosen).absolutePath();
     }
     return true;
+}
+
+// An installed program's folder, such as /usr/bin, is no place for the user's files.
+QString clsOpenSave::firstFolder()
+{
+    const QString program = QCoreApplication::applicationDirPath();
+    if (QFileInfo(program).isWritable())
+        return program;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }

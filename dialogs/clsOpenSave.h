@@ -7,9 +7,15 @@
 class QWidget;
 
 // Lets the user pick a file to open or a file to save to, through the platform's file
-// dialog where Qt has one. The outcome is in File: the chosen full path without the spaces
-// around it, or the empty text when the user cancelled or the path does not fit in
-// MaxFile - 1 characters; PathTooLong tells the second case from the first.
+// dialog where Qt has one. The outcome is in File: the chosen full path, without the spaces
+// around it unless a file of that exact name exists, or the empty text when the user cancelled
+// or the path does not fit in MaxFile - 1 characters; PathTooLong tells the second case from
+// the first.
+//
+// A choice starts in InitialDir, with no file name proposed. A new chooser's InitialDir is the
+// program's folder when the user may write there (a program kept in a folder of its own), else
+// the user's documents folder, else the home folder; each choice moves it to the chosen file's
+// folder, and callers set it to the folder of a file they opened or saved.
 //
 // Filter holds pairs of texts, a description and its patterns, each text separated from the
 // next by one NUL character and with no NUL at the end, for instance
@@ -35,6 +41,8 @@ public:
     void setFile(const QString& vNewValue) { m_file = vNewValue; }
     // The last choice was a path that does not fit in MaxFile - 1 characters.
     bool PathTooLong() const { return m_pathTooLong; }
+    QString InitialDir() const { return m_initialDir; }
+    void setInitialDir(const QString& vNewValue) { m_initialDir = vNewValue; }
 
 private:
     enum class Choice
@@ -43,6 +51,7 @@ private:
         Save
     };
     bool choose(QWidget* hwnd, const QString& Caption, Choice choice);
+    static QString firstFolder();
 
     // Room for the path, terminating NUL included: the platform's own limit, so that no path it
     // can open is refused.
@@ -55,4 +64,5 @@ private:
     qint32 m_flags = 0;
     QString m_file;
     bool m_pathTooLong = false;
+    QString m_initialDir = firstFolder();
 };

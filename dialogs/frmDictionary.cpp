@@ -1,6 +1,7 @@
 #include "frmDictionary.h"
 
 #include "FormLayout.h"
+#include "LineBox.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -12,17 +13,17 @@ frmDictionary::frmDictionary(QWidget* parent) : QDialog(parent, kEntryDialogFlag
     setUpEntryDialog(this, "frmDictionary", QStringLiteral("Dictionary properties"), {5085, 3090});
 
     lblName = addControl<QLabel>(this, "lblName", QStringLiteral("Name:"), {360, 615, 1695, 255});
-    txtName = addControl<QLineEdit>(this, "txtName", {}, {2040, 600, 2655, 285});
+    txtName = addControl<LineBox>(this, "txtName", {}, {2040, 600, 2655, 285});
     lblAuthor =
         addControl<QLabel>(this, "lblAuthor", QStringLiteral("Author:"), {360, 975, 1695, 255});
-    txtAuthor = addControl<QLineEdit>(this, "txtAuthor", {}, {2040, 960, 2655, 285});
+    txtAuthor = addControl<LineBox>(this, "txtAuthor", {}, {2040, 960, 2655, 285});
     lblPassword = addControl<QLabel>(this, "lblPassword", QStringLiteral("Password:"),
                                      {360, 1350, 1695, 255});
-    txtPassword = addControl<QLineEdit>(this, "txtPassword", {}, {2040, 1320, 2655, 285});
+    txtPassword = addControl<LineBox>(this, "txtPassword", {}, {2040, 1320, 2655, 285});
     Label2 = addControl<QLabel>(this, "Label2", QStringLiteral("Re-enter password:"),
                                 {360, 1695, 1695, 255});
     txtReEnterPassword =
-        addControl<QLineEdit>(this, "txtReEnterPassword", {}, {2040, 1680, 2655, 285});
+        addControl<LineBox>(this, "txtReEnterPassword", {}, {2040, 1680, 2655, 285});
     cmdOK = addControl<QPushButton>(this, "cmdOK", QStringLiteral("&Ok"), {1080, 2520, 1575, 375});
     cmdCancel = addControl<QPushButton>(this, "cmdCancel", QStringLiteral("&Cancel"),
                                         {2760, 2520, 1575, 375});
@@ -62,6 +63,9 @@ void frmDictionary::cmdOK_Click()
     if (txtPassword->text() != txtReEnterPassword->text()) {
         QMessageBox::critical(this, QStringLiteral("Error"),
                               QStringLiteral("Password dosen't match. Please try agian"));
+        // The window system would give the focus to another window; the user corrects the
+        // passwords here.
+        activateWindow();
         return;
     }
     setProperty("Tag", QStringLiteral("OK"));

@@ -1,6 +1,7 @@
 #include "frmWord.h"
 
 #include "FormLayout.h"
+#include "LineBox.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -14,7 +15,7 @@ frmWord::frmWord(QWidget* parent) : QDialog(parent, kEntryDialogFlags)
     setUpEntryDialog(this, "frmWord", QStringLiteral("Add a word"), {4995, 3510});
 
     lblWord = addControl<QLabel>(this, "lblWord", QStringLiteral("Word:"), {120, 270, 1695, 255});
-    txtWord = addControl<QLineEdit>(this, "txtWord", {}, {1320, 240, 3495, 285});
+    txtWord = addControl<LineBox>(this, "txtWord", {}, {1320, 240, 3495, 285});
     lblDescription = addControl<QLabel>(this, "lblDescription", QStringLiteral("Description:"),
                                         {120, 720, 1215, 255});
     txtDescription =

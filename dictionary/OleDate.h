@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QLocale>
 #include <QString>
 #include <QTime>
 
@@ -15,8 +16,9 @@ public:
     static bool toDateTime(double oleDate, QDate& date, QTime& time);
     static double now();
 
-    // The system locale's date with a four-digit year and its time with seconds;
-    // empty text when the value names no date-time.
+    // The default locale's short date with a four-digit year and its short time with seconds;
+    // empty text when the value names no date-time. The default locale is the system's unless
+    // QLocale::setDefault chose another.
     static QString toText(double oleDate);
     // Parses the form toText gives; false when the text is not a date-time.
     static bool fromText(const QString& text, double& oleDate);
@@ -24,4 +26,6 @@ public:
 private:
     static QString dateFormat();
     static QString timeFormat();
+    static QString withAsciiDigits(const QString& text, const QLocale& locale);
+    static QTime readTime(QString text, const QLocale& locale);
 };

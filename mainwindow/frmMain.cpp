@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDirIterator>
+#include <QIcon>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLayout>
@@ -14,6 +16,7 @@
 #include <QSignalBlocker>
 
 #include "FormLayout.h"
+#include "FrameOverlay.h"
 #include "WordListModel.h"
 #include "clsDialog.h"
 #include "clsDictionary.h"
@@ -28,6 +31,16 @@ const QString kApplicationTitle = QStringLiteral("Lexivault");
 QRect twips(int left, int top, int width, int height)
 {
     return fromTwips(QRect(left, top, width, height));
+}
+
+// The installed theme's icon, else the renditions built into the program.
+QIcon programIcon()
+{
+    QIcon builtIn;
+    QDirIterator files(QStringLiteral(":/icons"), QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext())
+        builtIn.addFile(files.next());
+    return QIcon::fromTheme(QStringLiteral("lexivault"), builtIn);
 }
 
 } // namespace
@@ -45,6 +58,7 @@ frmMain::frmMain(QWidget* parent)
 
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Dictionary"));
+    setWindowIcon(programIcon());
     createControls();
     createMenus();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -81,6 +95,9 @@ void frmMain::createControls()
     if (auto* view = qobject_cast<QListView*>(cmbWord->view())) {
         view->setUniformItemSizes(true);
         view->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+        // Qt made the list for a drop-down shown as a menu, which scrolls by arrows at its ends;
+        // a list shows where it is in its scroll bar, whose thumb the user drags.
+        view->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     }
     // The list cannot be typed into, so its text changes only with the selection.
     connect(cmbWord, &QComboBox::currentIndexChanged, this, &frmMain::cmbWord_Change);
@@ -92,6 +109,7 @@ void frmMain::createControls()
     txtDescription->setReadOnly(true);
     txtDescription->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtDescription->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    new FrameOverlay(txtDescription);
 
     const auto addButton = [client](const char* name, const QString& caption, int left) {
         auto* button = new QPushButton(caption, client);

@@ -74,8 +74,10 @@ bool frmMain::saveTo(const QString& sFile)
         !confirmSave(tr("Some characters cannot be stored in a dictionary file and will be "
                         "saved as \"?\". Do you want to save anyway?")))
         return false;
-    if (Dictionary->SaveDictionary(sFile) >= 0)
+    if (Dictionary->SaveDictionary(sFile) >= 0) {
+        fileChooser()->setInitialDir(QFileInfo(sFile).absolutePath());
         return true;
+    }
     showError(tr("Could not save dictionary"));
     return false;
 }
@@ -160,6 +162,8 @@ void frmMain::openFile(const QString& sFile)
     // A failed open leaves the document as it was, so the current dictionary stays.
     if (Dictionary->OpenDictionary(sFile) < 0)
         showError(tr("Could not open dictionary"));
+    else
+        fileChooser()->setInitialDir(QFileInfo(sFile).absolutePath());
 }
 
 void frmMain::mnuSave_Click()

@@ -1,25 +1,79 @@
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QTimer>
 
 #include <cstdio>
 
 #include "frmMain.h"
 
+namespace {
+
+void describeCommandLine(QCommandLineParser& parser)
+{
+    parser.setApplicationDescription(
+        QStringLiteral("Lexivault, an editor for personal dictionaries."));
+    parser.addOption({{QStringLiteral("h"), QStringLiteral("help")},
+                      QStringLiteral("Displays help on command-line options.")});
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("The dictionary (.dyb) to open. After \"--\", a "
+                                                "name that begins with \"-\" is a file's too."),
+                                 QStringLiteral("[FILE]"));
+}
+
+// Answers --help, --version and mistakes, with the status to exit with; -1 when the editor is to
+// start. Before the window system has taken its own options (-platform, -style, ...), a command
+// line that does not parse is left to the second look.
+int answerCommandLine(QCommandLineParser& parser, const QStringList& arguments, bool qtOptionsTaken)
+{
+    const bool parsed = parser.parse(arguments);
+    if (!parsed && !qtOptionsTaken)
+        return -1;
+    if (!parsed || parser.positionalArguments().size() > 1) {
+        const QString mistake =
+            parsed ? QStringLiteral("Only one file can be opened.") : parser.errorText();
+        std::fprintf(stderr, "%s\n\n%s", qPrintable(mistake), qPrintable(parser.helpText()));
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        std::puts("lexivault " LEXIVAULT_VERSION);
+        return 0;
+    }
+    return -1;
+}
+
+} // namespace
+
 // lexivault [FILE]: the editor, with FILE open when one is given, as a file manager starts it.
 int main(int argc, char* argv[])
 {
+    // --help and --version need no display, so they are answered before the window system starts.
+    {
+        const QCoreApplication withoutWindows(argc, argv);
+        QCommandLineParser parser;
+        describeCommandLine(parser);
+        if (const int status = answerCommandLine(parser, QCoreApplication::arguments(), false);
+            status >= 0)
+            return status;
+    }
     QApplication app(argc, argv);
     // The name, not a display name: Qt would add a display name to every window's title.
     QApplication::setApplicationName(QStringLiteral("Lexivault"));
     // Lets the desktop match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("lexivault"));
 
-    const QStringList files = QApplication::arguments().mid(1);
-    if (files.size() > 1) {
-        std::fputs("usage: lexivault [FILE]\n", stderr);
-        return 2;
-    }
+    QCommandLineParser parser;
+    describeCommandLine(parser);
+    if (const int status = answerCommandLine(parser, QApplication::arguments(), true); status >= 0)
+        return status;
+    const QStringList files = parser.positionalArguments();
     frmMain window;
+    // The entry dialogs, which have no parent, show the main window's icon too.
+    QApplication::setWindowIcon(window.windowIcon());
     window.show();
     if (!files.isEmpty())
         QTimer::singleShot(0, &window, [&window, &files] { window.openAtStart(files.first()); });

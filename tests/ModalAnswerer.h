@@ -40,14 +40,11 @@ private:
         const auto* input = qobject_cast<QInputDialog*>(window);
         const auto* buttons = window->findChild<QDialogButtonBox*>();
         const auto keys = QMetaEnum::fromType<QDialogButtonBox::StandardButtons>();
-        return QStringList{
-            window->windowTitle(),
-            box     ? box->text()
-            : input ? input->labelText()
-                    : "",
-            box ? QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon()) : "",
-            buttons ? keys.valueToKeys(buttons->standardButtons()).replace('|', ' ') : ""}
-            .join('|');
+        const QString text = box ? box->text() : input ? input->labelText() : "";
+        const char* icon =
+            box ? QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon()) : "";
+        QString names = buttons ? keys.valueToKeys(buttons->standardButtons()) : "";
+        return QStringList{window->windowTitle(), text, icon, names.replace('|', ' ')}.join('|');
     }
 
     // Looks for the next window to answer, every 20 ms.

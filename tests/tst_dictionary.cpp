@@ -4,6 +4,7 @@
 // byte, a folder that refuses writes. What a failed open or save leaves behind is checked
 // throughout: the document as it was, the old file whole, no stray file.
 #include "FileSizeLimit.h"
+#include "OleDate.h"
 #include "clsDictionary.h"
 
 #include <QtTest>
@@ -248,6 +249,29 @@ private slots:
         const double seconds =
             (qFromLittleEndian<double>(saved(d).constData() + 6) - created) * 86400;
         QVERIFY(text.isEmpty() || qAbs(seconds) < 1);
+    }
+
+    // The created date's text reads back to the second in every locale Qt knows, morning and
+    // evening, whatever its digits, its time format and where it puts the am/pm mark.
+    void createdDateTextInEveryLocale()
+    {
+        QStringList inexact;
+        QSet<QString> texts;
+        for (const QLocale& locale : QLocale::matchingLocales(
+                 QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory)) {
+            QLocale::setDefault(locale);
+            for (const QTime& time : {QTime(2, 5, 9), QTime(21, 36, 46)}) {
+                const double created = OleDate::fromDateTime(QDate(2023, 3, 15), time);
+                const QString text = OleDate::toText(created);
+                double back = 0;
+                texts << text;
+                if (!OleDate::fromText(text, back) || back != created)
+                    inexact << locale.bcp47Name() + ' ' + text;
+            }
+        }
+        QLocale::setDefault(QLocale::system());
+        QVERIFY(texts.size() > 100); // the text follows the default locale
+        QCOMPARE(inexact, QStringList());
     }
 
     // A failed save keeps the content, FileName and change flag, creates no file and leaves the

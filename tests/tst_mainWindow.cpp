@@ -15,6 +15,10 @@
 
 #include <QtTest>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 namespace {
 
 const QString kSaveQuestion = "Save|Do you want to save the changes|Question|Yes No";
@@ -75,8 +79,7 @@ class tst_mainWindow : public QObject
     // which must leave it open.
     void answer(const QStringList& answers)
     {
-        static const QMetaEnum buttonKeys =
-            QMetaEnum::fromType<QDialogButtonBox::StandardButtons>();
+        const auto buttonKeys = QMetaEnum::fromType<QDialogButtonBox::StandardButtons>();
         for (const QString& given : answers) {
             const QString kind = given.section(':', 0, 0), text = given.section(':', 1);
             answerer->on(kind.startsWith("frm") ? kind : "", [=](QWidget* window) {
@@ -166,13 +169,15 @@ private slots:
         QVERIFY2(failures.isEmpty(), qPrintable(failures)); // after the clean-up: nothing spreads
     }
 
-    // Every control and menu item is spoken by its caption or label. Every change rebuilds the
-    // list from the document with the first word selected and shown, a single word too. Add asks
-    // for no password; Edit shows the selected word and writes both texts to it, even after the
-    // rebuild the first write makes; Delete removes it; cancelled dialogs and commands with nothing
-    // selected change nothing. The gate refuses another case, a blank more or less, and Cancel,
-    // and says why; the right answer is remembered. Edit Dictionary, confirmed unchanged, marks a
-    // change, which the save question then offers to save. About.
+    // The window shows the program's icon. Every control and menu item is spoken by its caption or
+    // label. Every change rebuilds the list from the document with the first word selected and
+    // shown, a single word too. Add asks for no password; Edit shows the selected word, with no
+    // text selected, and writes both texts to it, even after the rebuild the first write makes;
+    // Delete removes it; cancelled dialogs and commands with nothing selected change nothing. The
+    // gate refuses another case, a blank more or less, and Cancel, and says why; the right answer
+    // is remembered. Edit Dictionary, confirmed unchanged, marks a change, which the save
+    // question then offers to save. About. The opened list shows a scroll bar when the words
+    // outnumber its rows.
     void wordCommandsAndThePasswordGate()
     {
         QCOMPARE(
@@ -180,13 +185,15 @@ private slots:
             "Word,Description,Add,Edit,Delete,Exit,File,File,New Dictionary,Open Dictionary,Save "
             "Dictionary,Save Dictionary As,Exit,Edit,Edit,Add Word,Edit Word,Delete Word,Edit "
             "Dictionary,About");
+        QVERIFY(!window->windowIcon().pixmap(32).isNull());
         document->AddWord("only", "one");
         QCOMPARE(shown(), "only|only|only|one");
         fillDictionary("Secret ");
         answer({"frmWord:a|again", "frmWord:never|added|cancel", "type:secret ", "Ok",
                 "type:Secret", "Ok", "type: Secret ", "Ok", "Cancel", "Ok", "type:Secret "});
         answerer->on("frmWord", [](QWidget* form) {
-            QCOMPARE(form->windowTitle() + form->findChild<QLineEdit*>()->text(), "Edit wordc");
+            const auto* box = form->findChild<QLineEdit*>();
+            QCOMPARE(form->windowTitle() + box->text() + box->selectedText(), "Edit wordc");
             fill(form, {"z", "Z"});
         });
         answer({"frmWord:y|Y|cancel"});
@@ -210,6 +217,13 @@ private slots:
         play({"3", "cmdDelete", "mnuDeleteWord", "-1", "cmdEdit", "cmdDelete", "mnuAbout"});
         QCOMPARE(words() + answerer->seen.mid(answerer->seen.size() - 2).join(','),
                  "b,z" + kSaveQuestion + ",About|This program is made by Quillmark|Information|Ok");
+        QString bars; // the opened list shows a scroll bar for more words than its ten rows
+        for (int words = 3; words <= 11; ++words, list->hidePopup()) {
+            document->AddWord("w", "");
+            list->showPopup();
+            bars += QString::number(list->view()->verticalScrollBar()->isVisible());
+        }
+        QCOMPARE(bars, "000000001");
     }
 
     // While a dialog waits, a command that would run a dialog again or change which words
@@ -333,19 +347,21 @@ private slots:
 
     // Open asks the save question after the choice and before the load; a file that cannot be
     // opened is reported and the dictionary stays as it was. The file the program starts with
-    // opens as Open opens it, under its full path.
+    // opens as Open opens it, under its full path. Each choice starts in the folder of the file
+    // last chosen, opened (at start too) or saved.
     void openReplacesOrReportsAndKeeps()
     {
         fillDictionary();
         document->AddWord("unsaved", "");
-        QVERIFY(document->SaveDictionary(path("other.dyb")) == 0 &&
-                QDir::setCurrent(folder.path()));
+        QVERIFY(QDir::setCurrent(folder.path()) && QDir().mkdir("c") &&
+                document->SaveDictionary("c/other.dyb") == 0 &&
+                document->SaveDictionary(path("other.dyb")) == 0);
         document->setWordName(3, "fig");
-        answer({"Cancel", "type:" + path("other.dyb"), "No", "Ok"}); // Ok for the error below
+        answer({"Cancel", "type:" + path("c/other.dyb"), "No", "Ok"}); // Ok for the error below
         play({"mnuOpenDictionary", "mnuOpenDictionary"});
         QCOMPARE(answerer->seen.mid(1, 2),
                  QStringList({"Open dictionary|||Open Cancel", kSaveQuestion}));
-        QCOMPARE(words() + document->FileName(), "a,b,c,unsaved" + path("other.dyb"));
+        QCOMPARE(words() + document->FileName(), "a,b,c,unsaved" + path("c/other.dyb"));
         document->setWordName(0, "changed");
         window->openAtStart("missing.dyb");
         QCOMPARE(answerer->seen.last() + words() + QString::number(document->DictionaryChanged()),
@@ -354,6 +370,13 @@ private slots:
         document->CreateDictionary();
         window->openAtStart("other.dyb");
         QCOMPARE(words() + document->FileName(), "a,b,c,unsaved" + path("other.dyb"));
+        answer({"type:x", "Ok", "type:" + path("c/none"), "Ok", "type:z", "Ok", "type:g"});
+        QStringList chosen;
+        for (const QString item : {"mnuOpenDictionary", "mnuOpenDictionary", "mnuOpenDictionary",
+                                   "mnuSave", "mnuSaveAs"})
+            chosen << (play({item}), window->OpenSave->File());
+        QCOMPARE(chosen,
+                 QStringList({path("x"), path("c/none"), path("c/z"), path("c/z"), path("g.dyb")}));
     }
 
     // Closing the window while a word dialog waits asks the save question, ends that wait as a
@@ -374,12 +397,37 @@ private slots:
             QVERIFY2(!top->isVisible(), qPrintable(top->objectName()));
     }
 
+    // --help and --version answer without a display; another option is a mistake, shown with the
+    // usage on standard error, and so are two files; "--" ends the options; Qt's options work.
+    void commandLine()
+    {
+        const auto lexivault = [](const QStringList& arguments) {
+            QProcess program; // on a machine without a display
+            program.setEnvironment(QProcess::systemEnvironment().filter(QRegularExpression(
+                                       "^(?!DISPLAY=|WAYLAND_DISPLAY=|QT_QPA_PLATFORM=)"))
+                                   << "QT_QPA_PLATFORM=xcb");
+            program.start(LEXIVAULT_PROGRAM, arguments);
+            const int status = program.waitForFinished() ? program.exitCode() : -1;
+            return QString::number(status) + '|' + program.readAllStandardOutput() + '|' +
+                   program.readAllStandardError();
+        };
+        const QString help = lexivault({"--help"}), files = lexivault({"--", "-a.dyb", "-b.dyb"}),
+                      mistake = lexivault({"-platform", "offscreen", "--bogus", "words.dyb"});
+        QCOMPARE(lexivault({"--version"}), "0|lexivault " LEXIVAULT_VERSION "\n|");
+        QVERIFY2(help.startsWith("0|Usage: " LEXIVAULT_PROGRAM " [options] [FILE]\n") &&
+                     files.startsWith("2||Only one file can be opened.\n\nUsage: ") &&
+                     mistake.startsWith("2||") &&
+                     mistake.contains("Unknown option 'bogus'.\n\nUsage: "),
+                 qPrintable(help + files + mistake));
+    }
+
     // A run fills every box from the bag, emptying those it does not name and ignoring keys that
-    // name no box, and keeps the title on an empty caption. Enter and Escape end nothing,
-    // whichever control has them; a button, a close by the window manager or the form's end do.
-    // The outcome is the Tag upper-cased; only "OK" brings the boxes' texts. Texts the user leaves
-    // alone come back exactly, however long, whatever their line breaks and no-break spaces; a
-    // changed description keeps every character, with every line break, typed or kept, as CR LF.
+    // name no box, and keeps the title on an empty caption. Enter
+    // and Escape end nothing, whichever control has them; a button, a close by the window manager
+    // or the form's end do. The outcome is the Tag upper-cased; only "OK" brings the boxes' texts.
+    // Texts the user leaves alone come back exactly, however long, whatever their line breaks and
+    // no-break spaces; in a changed description only the changed part is new, with every line break
+    // in it as CR LF, and an undone change is none.
     void runnerFillsTheBoxesAndReturnsTheOutcome()
     {
         auto* form = new frmWord;
@@ -407,34 +455,36 @@ private slots:
         given.insert("Returned", "OK");
         QCOMPARE(unchanged, given);
         const QVariantMap changed = run(form, given, [&](QWidget*) {
-            QTest::keyClick(form->txtDescription, Qt::Key_End, Qt::ControlModifier);
-            QTest::keyClicks(form->txtDescription, "!");
-            QTest::keyClick(form->txtDescription, Qt::Key_Return, Qt::ShiftModifier);
-            QTest::keyClicks(form->txtDescription, "x");
+            for (const char* keys :
+                 {"Ctrl+End", "Q", "Ctrl+Z", "Ctrl+Home", "Down", "End", "!", "Shift+Return", "X"})
+                QTest::keySequence(form->txtDescription, QKeySequence(keys));
             form->cmdSave->click();
         });
-        QCOMPARE(changed.value("txtDescription"), "one\r\ntwo\u00A0three\r\nfour\r\nfive!\r\nx");
+        QCOMPARE(changed.value("txtDescription"), "one\r\ntwo\u00A0three!\r\nx\nfour\rfive");
         QCOMPARE(run(form, {}, [form](QWidget*) { delete form; }), cancelled);
     }
 
-    // Ok compares the passwords, exactly: a refusal says so and keeps the dialog and its entries
-    // until they match, both empty included.
+    // Ok compares the passwords, exactly: a refusal says so and keeps the dialog, active, and its
+    // entries until they match, both empty included. Shown again, no box has text selected.
     void propertiesDialogConfirmsOnlyMatchingPasswords()
     {
         frmDictionary form;
         QString kept;
-        const QVariantMap confirmed = run(&form, {}, [&](QWidget*) {
+        run(&form, {{"txtName", "n"}}, [&](QWidget*) { fill(&form, {"", ""}); });
+        const QVariantMap confirmed = run(&form, {{"txtName", "n"}}, [&](QWidget*) {
+            kept += form.txtName->selectedText(); // where the focus comes back
             for (const QString reEntered : {"SECRET", "secret "}) {
                 form.txtPassword->setText("secret");
                 form.txtReEnterPassword->setText(reEntered);
                 answer({"Ok"});
                 form.cmdOK->click();
+                kept += QString::number(QTest::qWaitFor([&] { return form.isActiveWindow(); }));
             }
-            kept = form.txtPassword->displayText() + '|' + form.txtReEnterPassword->text();
+            kept += form.txtPassword->displayText() + '|' + form.txtReEnterPassword->text();
             fill(&form, {"", ""});
         });
-        QCOMPARE(confirmed.value("Returned").toString() + kept, "OK******|secret ");
-        QCOMPARE(answerer->seen.at(2),
+        QCOMPARE(confirmed.value("Returned").toString() + kept, "OK11******|secret ");
+        QCOMPARE(answerer->seen.at(3),
                  "Error|Password dosen't match. Please try agian|Critical|Ok");
     }
 
@@ -456,15 +506,46 @@ private slots:
                      "Dictionary database (*.dyb)|Word lists (*.txt *.lst)");
             static_cast<QDialog*>(window)->reject();
         });
-        answer({"type:mydictionary  ", "type:" + fits, "type:" + fits + 'f'});
+        QVERIFY(QFile(path("words.dyb ")).open(QIODevice::WriteOnly));
+        answer({"type:mydictionary  ", "type:" + fits, "type:" + fits + 'f',
+                "type:" + path("words.dyb "), "type:" + path("other.dyb ")});
         QStringList files;
-        for (int run = 0; run < 4; ++run) {
+        for (int run = 0; run < 6; ++run) {
             chooser.setFile("/earlier/choice.dyb");
             QVERIFY(chooser.SaveFile(nullptr, "Save dictionary"));
             files << chooser.File() + (chooser.PathTooLong() ? "too long" : "");
         }
         QCOMPARE(files, QStringList({"", QCoreApplication::applicationDirPath() + "/mydictionary",
-                                     fits, "too long"}));
+                                     fits, "too long", path("words.dyb "), path("other.dyb")}));
+    }
+
+    // A run's first choice starts in the program's folder when the user may write there, else in
+    // the documents folder, else at home.
+    void chooserStartsInAFolderTheUserMayWriteIn()
+    {
+#ifndef Q_OS_UNIX
+        QSKIP("Another user is made with Unix calls");
+#else
+        const QString program = QCoreApplication::applicationDirPath(), home = path("home");
+        const QFile::Permissions kept = QFile::permissions(program);
+        // As root the real user becomes nobody; anyone else sees the folder made read-only.
+        const auto asAnotherUser = [&, root = getuid() == 0](bool another) {
+            return root ? setresuid(another ? 65534 : 0, -1, -1) == 0
+                        : QFile::setPermissions(program, another ? kept & ~0x2222 : kept);
+        };
+        const auto firstChoice = [] {
+            clsOpenSave chooser;
+            chooser.OpenFile(nullptr, "Open dictionary");
+            return chooser.File();
+        };
+        QVERIFY(QDir().mkpath(home) && qputenv("HOME", home.toLocal8Bit()) &&
+                QFile::setPermissions(folder.path(), kept) && asAnotherUser(true));
+        answer({"type:a", "type:a"});
+        const QString atHome = firstChoice(),
+                      inDocuments = QDir(home).mkdir("Documents") ? firstChoice() : "";
+        QVERIFY(asAnotherUser(false));
+        QCOMPARE(atHome + '|' + inDocuments, home + "/a|" + home + "/Documents/a");
+#endif
     }
 };
 
