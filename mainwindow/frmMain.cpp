@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDirIterator>
+#include <QFileOpenEvent>
 #include <QIcon>
 #include <QInputDialog>
 #include <QLabel>
@@ -62,6 +63,7 @@ frmMain::frmMain(QWidget* parent)
     createControls();
     createMenus();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    qApp->installEventFilter(this); // for the files Finder opens
 }
 
 frmMain::~frmMain()
@@ -240,6 +242,16 @@ bool frmMain::bringWaitingDialogForward()
 void frmMain::cmbWord_Change()
 {
     txtDescription->setPlainText(Dictionary->WordDescription(cmbWord->currentIndex()));
+}
+
+// Finder does not name the files to open on the command line: it sends them to the application,
+// at start and while it runs.
+bool frmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != qApp || event->type() != QEvent::FileOpen)
+        return QMainWindow::eventFilter(watched, event);
+    openFromDesktop(static_cast<QFileOpenEvent*>(event)->file());
+    return true;
 }
 
 void frmMain::closeEvent(QCloseEvent* event)

@@ -34,8 +34,9 @@ public:
     void UpdateDictionary();
     bool IsPassCorrect(QString& sPassword);
 
-    // Opens the dictionary the program was started with, as Open Dictionary opens a chosen one.
-    void openAtStart(const QString& sFile);
+    // Opens a dictionary the desktop names, on the command line or in a file-open event, as Open
+    // Dictionary opens a chosen one.
+    void openFromDesktop(const QString& sFile);
 
 public slots:
     void Dictionary_Opened();
@@ -45,6 +46,7 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createControls();

@@ -151,9 +151,14 @@ void frmMain::mnuOpenDictionary_Click()
     openFile(file);
 }
 
-// Nothing is unsaved when the program starts, so the file it was started with opens at once.
-void frmMain::openAtStart(const QString& sFile)
+// Opens a file that the desktop hands over: the one named on the command line, or one that
+// Finder sends while the program runs. Unsaved changes are offered for saving first, as Open
+// offers them; at start there are none.
+void frmMain::openFromDesktop(const QString& sFile)
 {
+    if (bringWaitingDialogForward())
+        return;
+    Dictionary_Closing();
     openFile(QFileInfo(sFile).absoluteFilePath());
 }
 

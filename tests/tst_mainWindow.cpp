@@ -357,18 +357,19 @@ private slots:
                 document->SaveDictionary("c/other.dyb") == 0 &&
                 document->SaveDictionary(path("other.dyb")) == 0);
         document->setWordName(3, "fig");
-        answer({"Cancel", "type:" + path("c/other.dyb"), "No", "Ok"}); // Ok for the error below
+        answer({"Cancel", "type:" + path("c/other.dyb"), "No", "No", "Ok"}); // No, Ok: below
         play({"mnuOpenDictionary", "mnuOpenDictionary"});
         QCOMPARE(answerer->seen.mid(1, 2),
                  QStringList({"Open dictionary|||Open Cancel", kSaveQuestion}));
         QCOMPARE(words() + document->FileName(), "a,b,c,unsaved" + path("c/other.dyb"));
         document->setWordName(0, "changed");
-        window->openAtStart("missing.dyb");
+        window->openFromDesktop("missing.dyb");
         QCOMPARE(answerer->seen.last() + words() + QString::number(document->DictionaryChanged()),
                  "Error|Could not open dictionary|Critical|Okchanged,b,c,unsaved1");
         document->setDictionaryChanged(false);
         document->CreateDictionary();
-        window->openAtStart("other.dyb");
+        QFileOpenEvent fromFinder("other.dyb");
+        QApplication::sendEvent(qApp, &fromFinder);
         QCOMPARE(words() + document->FileName(), "a,b,c,unsaved" + path("other.dyb"));
         answer({"type:x", "Ok", "type:" + path("c/none"), "Ok", "type:z", "Ok", "type:g"});
         QStringList chosen;
