@@ -55,10 +55,12 @@ private:
 
     // Room for the path, terminating NUL included: the platform's own limit, so that no path it
     // can open is refused.
-#ifdef PATH_MAX
+#if defined(Q_OS_WIN)
+    qint32 m_maxFile = 32767; // with the \\?\ form of a path, which Qt uses for long ones
+#elif defined(PATH_MAX)
     qint32 m_maxFile = PATH_MAX;
 #else
-    qint32 m_maxFile = 260;
+    qint32 m_maxFile = 4096;
 #endif
     QString m_filter;
     qint32 m_flags = 0;

@@ -32,8 +32,9 @@ const QByteArray kEmptyHeader(14, '\0');
 
 // The created date's text is checked in Korean, whatever the machine's locale: its short forms
 // ("yy. M. d." and "AP h:mm") have spaces in the date, a two-digit year that must be widened, no
-// seconds and the AM/PM mark first. Set before Qt first reads the locale.
-const bool kKoreanLocale = qputenv("LC_ALL", "ko_KR.UTF-8");
+// seconds and the AM/PM mark first.
+const QLocale kKorean("ko_KR");
+const bool kKoreanLocale = (QLocale::setDefault(kKorean), true);
 
 template <typename T> QByteArray littleEndian(T value)
 {
@@ -269,7 +270,7 @@ private slots:
                     inexact << locale.bcp47Name() + ' ' + text;
             }
         }
-        QLocale::setDefault(QLocale::system());
+        QLocale::setDefault(kKorean);
         QVERIFY(texts.size() > 100); // the text follows the default locale
         QCOMPARE(inexact, QStringList());
     }
