@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QFont>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRect>
@@ -55,10 +56,16 @@ inline void nameAfterLabel(QWidget* box, const QLabel* label)
 }
 
 // The layouts leave 17 pixels for a label and 19 for a one-line text box, so the entry
-// dialogs use a small font of their own, whatever the desktop's font is.
+// dialogs use a small font of their own, whatever the desktop's font is: DejaVu Sans, built into
+// the program, so that no platform lays them out with another font's metrics.
 inline QFont entryDialogFont()
 {
-    QFont font(QStringLiteral("DejaVu Sans"));
+    static const QString family = [] {
+        const QStringList families = QFontDatabase::applicationFontFamilies(
+            QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/DejaVuSans.ttf")));
+        return families.isEmpty() ? QStringLiteral("DejaVu Sans") : families.constFirst();
+    }();
+    QFont font(family);
     font.setStyleHint(QFont::SansSerif);
     font.setPointSize(8);
     return font;
