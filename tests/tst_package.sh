@@ -7,10 +7,8 @@
 # title exactly its own and every window showing the program's icon.
 # Usage: tst_package.sh CPACK BUILD_DIR. Exits 77 (skipped) when a tool is missing.
 set -euo pipefail
-for tool in dpkg-deb dpkg-shlibdeps lintian desktop-file-validate appstreamcli \
-    update-mime-database update-desktop-database xvfb-run xwininfo xprop; do
-    command -v "$tool" >/dev/null || exit 77
-done
+for tool in dpkg-deb dpkg-shlibdeps lintian desktop-file-validate appstreamcli update-mime-database \
+    update-desktop-database xvfb-run xwininfo xprop; do command -v "$tool" >/dev/null || exit 77; done
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
