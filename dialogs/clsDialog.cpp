@@ -9,6 +9,8 @@
 #include <QWidget>
 #include <QtDebug>
 
+#include <utility>
+
 namespace {
 
 QString tagOf(const QWidget* form)
@@ -63,13 +65,21 @@ QVariantMap clsDialog::ShowDialog(const QVariantMap& Properties, const QString& 
     if (!Caption.isEmpty())
         form->setWindowTitle(Caption);
 
-    for (QWidget* box : textBoxes(form))
+    QVariantMap filledIn;
+    for (QWidget* box : textBoxes(form)) {
         setBoxText(box, Properties.value(box->objectName(), QString()).toString());
+        filledIn.insert(box->objectName(), boxText(box));
+    }
 
+    // A run started while another waits (of another form) hands the watch back when it ends.
+    const QPointer<QWidget> outerForm = std::exchange(m_waitingForm, form);
+    const QVariantMap outerFilledIn = std::exchange(m_filledIn, filledIn);
     form->show();
     form->raise();
     form->activateWindow();
     TagWaiter(form).wait();
+    m_waitingForm = outerForm;
+    m_filledIn = outerFilledIn;
 
     // A form destroyed while it was shown was not confirmed.
     const QString outcome = form ? tagOf(form).toUpper() : QStringLiteral("CANCEL");
@@ -79,4 +89,15 @@ QVariantMap clsDialog::ShowDialog(const QVariantMap& Properties, const QString& 
             result.insert(box->objectName(), boxText(box));
     }
     return result;
+}
+
+bool clsDialog::ShowsChanges() const
+{
+    if (!m_waitingForm || !m_waitingForm->isVisible())
+        return false;
+    for (const QWidget* box : textBoxes(m_waitingForm)) {
+        if (boxText(box) != m_filledIn.value(box->objectName()).toString())
+            return true;
+    }
+    return false;
 }

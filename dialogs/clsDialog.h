@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QVariantMap>
 
@@ -15,6 +16,13 @@ class clsDialog
 public:
     // Returns an empty bag, without "Returned", when ReferenceForm is not set.
     QVariantMap ShowDialog(const QVariantMap& Properties, const QString& Caption);
+    // Whether the dialog a run waits for shows other texts than the run filled in: the user has
+    // typed something that only the dialog's own buttons may keep or drop.
+    bool ShowsChanges() const;
 
     QWidget* ReferenceForm = nullptr; // not owned
+
+private:
+    QPointer<QWidget> m_waitingForm;
+    QVariantMap m_filledIn; // its texts as the run filled them in
 };

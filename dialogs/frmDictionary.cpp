@@ -2,6 +2,7 @@
 
 #include "FormLayout.h"
 #include "LineBox.h"
+#include "TextChecks.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -68,6 +69,15 @@ void frmDictionary::cmdOK_Click()
         activateWindow();
         return;
     }
+    // A password stored as '?' would no longer open the dictionary once it is read back.
+    const TextChecks::BoxText password{txtPassword, txtPassword->text()};
+    if (!TextChecks::everyTextFits(this, {{txtName, txtName->text()},
+                                          {txtAuthor, txtAuthor->text()},
+                                          password}) ||
+        !TextChecks::storesExactly(
+            this, password,
+            tr("The password can only hold characters that a dictionary file can store.")))
+        return;
     setProperty("Tag", QStringLiteral("OK"));
     hide();
 }

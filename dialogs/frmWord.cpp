@@ -2,6 +2,7 @@
 
 #include "FormLayout.h"
 #include "LineBox.h"
+#include "TextChecks.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -53,6 +54,9 @@ void frmWord::keyPressEvent(QKeyEvent* event)
 
 void frmWord::cmdSave_Click()
 {
+    if (!TextChecks::everyTextFits(
+            this, {{txtWord, txtWord->text()}, {txtDescription, txtDescription->text()}}))
+        return;
     setProperty("Tag", QStringLiteral("OK"));
     hide();
 }

@@ -13,12 +13,6 @@ namespace {
 constexpr qsizetype kFlushSize = 1 << 20;
 constexpr qsizetype kLongestText = std::numeric_limits<quint16>::max();
 
-bool textFits(const QString& text)
-{
-    // Encoding never makes a text longer, so only long texts need counting.
-    return text.size() <= kLongestText || Windows1252::encodedSize(text) <= kLongestText;
-}
-
 // Whether test holds for every text the writer encodes: the header's, and those of the words
 // changed or added since the file was read. Words as they were read are written back as bytes,
 // with the counts they came with, so they need no look, however many there are.
@@ -40,9 +34,15 @@ template <typename Test> bool everyEncodedText(const DictionaryContent& content,
 
 DictionaryWriter::DictionaryWriter(const QString& sFile) : m_file(sFile) {}
 
+bool DictionaryWriter::textFits(const QString& text)
+{
+    // Encoding never makes a text longer, so only long texts need counting.
+    return text.size() <= kLongestText || Windows1252::encodedSize(text) <= kLongestText;
+}
+
 bool DictionaryWriter::fits(const DictionaryContent& content)
 {
-    return everyEncodedText(content, textFits);
+    return everyEncodedText(content, &DictionaryWriter::textFits);
 }
 
 bool DictionaryWriter::encodesExactly(const DictionaryContent& content)
@@ -101,7 +101,10 @@ bool DictionaryWriter::writeAll(const DictionaryContent& content)
         if (!written)
             return false;
     }
-    return settleRun() && writeBuffer();
+    if (!settleRun())
+        return false;
+    m_buffer.append(m_trailer);
+    return writeBuffer();
 }
 
 // Records that follow each other in the bytes they were read from wait as one run.

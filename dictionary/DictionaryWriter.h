@@ -24,8 +24,12 @@ public:
     // What the file is once written.
     FileStamp stamp() const { return m_stamp; }
 
+    // Bytes written after the last word record, where readers of the file stop.
+    void setTrailer(const QByteArray& bytes) { m_trailer = bytes; }
+
     // Every text fits its 16-bit count.
     static bool fits(const DictionaryContent& content);
+    static bool textFits(const QString& text);
     // Every character of every text has a byte of its own in the file's code page.
     static bool encodesExactly(const DictionaryContent& content);
 
@@ -44,4 +48,5 @@ private:
     FileStamp m_stamp;
     QByteArray m_buffer;  // bytes not written yet, before m_run
     QByteArrayView m_run; // stored records, one after the other, not written yet
+    QByteArray m_trailer;
 };

@@ -4,6 +4,7 @@
 #include "DictionaryWriter.h"
 #include "OleDate.h"
 #include "PlatformFile.h"
+#include "Windows1252.h"
 
 clsDictionary::clsDictionary(QObject* parent) : QObject(parent)
 {
@@ -193,6 +194,36 @@ void clsDictionary::CreateDictionary(const QString& sPassword, const QString& sA
     m_content.Header.Name = sName;
     m_content.Header.Password = sPassword;
     emit Renewed();
+}
+
+bool clsDictionary::TextFits(const QString& text)
+{
+    return DictionaryWriter::textFits(text);
+}
+
+bool clsDictionary::TextStoresExactly(const QString& text)
+{
+    return Windows1252::canEncode(text);
+}
+
+DictionaryContent clsDictionary::Snapshot() const
+{
+    return m_content;
+}
+
+FileStamp clsDictionary::FileNameStamp() const
+{
+    return m_fileStamp;
+}
+
+void clsDictionary::RecoverDictionary(DictionaryContent content, const QString& sFile,
+                                      const FileStamp& sFileStamp)
+{
+    m_content = std::move(content);
+    m_fileName = sFile;
+    m_fileStamp = sFileStamp;
+    m_changed = true;
+    emit Opened();
 }
 
 bool clsDictionary::IsIndexValid(qint32 Index) const

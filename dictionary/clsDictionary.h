@@ -49,6 +49,22 @@ public:
     void CreateDictionary(const QString& sPassword = {}, const QString& sAuthor = {},
                           const QString& sName = {});
 
+    // Whether one text fits the file, whose texts hold at most 65,535 bytes each.
+    static bool TextFits(const QString& text);
+    // Whether the file stores every character of text as it is, none as '?'.
+    static bool TextStoresExactly(const QString& text);
+
+    // The content as it is now, for a writer on another thread. It shares the words with the
+    // document until either of them changes, so taking it costs no copy of them.
+    DictionaryContent Snapshot() const;
+    // What FileName was when the document last read or wrote it.
+    FileStamp FileNameStamp() const;
+    // Takes content kept from a run that ended with unsaved changes: it belongs to sFile, which
+    // was sFileStamp when that run last read or wrote it, and it counts as changed. Raises
+    // Opened.
+    void RecoverDictionary(DictionaryContent content, const QString& sFile,
+                           const FileStamp& sFileStamp);
+
 signals:
     void Closing();
     void Changed(bool WordAmoutChanged);

@@ -18,6 +18,7 @@
 
 #include "FormLayout.h"
 #include "FrameOverlay.h"
+#include "RecoveryCopy.h"
 #include "WordListModel.h"
 #include "clsDialog.h"
 #include "clsDictionary.h"
@@ -56,6 +57,8 @@ frmMain::frmMain(QWidget* parent)
     connect(Dictionary, &clsDictionary::Renewed, this, &frmMain::Dictionary_Renewed);
     connect(Dictionary, &clsDictionary::Changed, this, &frmMain::Dictionary_Changed);
     connect(Dictionary, &clsDictionary::Closing, this, &frmMain::Dictionary_Closing);
+    m_recovery = new RecoveryCopy(
+        Dictionary, [this] { return hasUnsavedWork(); }, RecoveryCopy::defaultFolder(), this);
 
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Dictionary"));
@@ -189,17 +192,20 @@ void frmMain::addSeparator(QMenu* menu, const char* name)
 void frmMain::Dictionary_Opened()
 {
     UpdateDictionary();
+    m_recovery->settle();
 }
 
 void frmMain::Dictionary_Renewed()
 {
     UpdateDictionary();
+    m_recovery->settle();
 }
 
 void frmMain::Dictionary_Changed(bool WordAmoutChanged)
 {
     Q_UNUSED(WordAmoutChanged) // any change may rename a word, so the list is always rebuilt
     UpdateDictionary();
+    m_recovery->schedule();
 }
 
 // Rebuilds the word list: its model reads the words from the document, so the list is emptied
@@ -254,11 +260,24 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
     return true;
 }
 
+// Typing in an entry dialog is for the dialog's own buttons to keep or drop: the dialog comes
+// forward, and the program goes on until the user has answered it and closes again.
 void frmMain::closeEvent(QCloseEvent* event)
 {
+    if (Dialog && m_waitingForm && Dialog->ShowsChanges()) {
+        event->ignore();
+        bringWaitingDialogForward();
+        return;
+    }
     Dictionary_Closing();
     closeOtherWindows();
+    m_recovery->discard(); // saved, or dropped with a No
     event->accept();
+}
+
+bool frmMain::keepUnsavedChanges()
+{
+    return m_recovery->writeNow();
 }
 
 // Closing a dialog that a command still waits for ends that wait as a cancel.

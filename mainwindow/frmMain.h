@@ -10,6 +10,7 @@ class QComboBox;
 class QMenu;
 class QPlainTextEdit;
 class QPushButton;
+class RecoveryCopy;
 class WordListModel;
 class clsDialog;
 class clsDictionary;
@@ -37,6 +38,13 @@ public:
     // Opens a dictionary the desktop names, on the command line or in a file-open event, as Open
     // Dictionary opens a chosen one.
     void openFromDesktop(const QString& sFile);
+
+    // Offers, one by one, the unsaved changes that runs which have ended left behind; the first
+    // one taken shows as this window's dictionary.
+    void offerRecovery();
+    // Writes the unsaved changes where the next start finds them, for a process about to end
+    // without asking; true when they are on disk, or there are none.
+    bool keepUnsavedChanges();
 
 public slots:
     void Dictionary_Opened();
@@ -71,6 +79,7 @@ private:
     void mnuSaveAs_Click();
     void mnuEditDictionary_Click();
     void openFile(const QString& sFile);
+    bool hasUnsavedWork() const;
     bool askToSaveChanges();
     bool confirmSave(const QString& text);
     bool isOwnFile(const QString& sFile) const;
@@ -84,6 +93,7 @@ private:
     std::unique_ptr<frmWord> m_wordForm;
     std::unique_ptr<frmDictionary> m_dictionaryForm;
     QWidget* m_waitingForm = nullptr; // the entry dialog a command waits for, if any
+    RecoveryCopy* m_recovery = nullptr;
 
     QComboBox* cmbWord = nullptr;
     WordListModel* m_words = nullptr;

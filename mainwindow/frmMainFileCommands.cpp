@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
+#include "RecoveryCopy.h"
 #include "YesNoBox.h"
 #include "clsDialog.h"
 #include "clsDictionary.h"
@@ -34,10 +35,7 @@ QString text(const QVariantMap& result, const char* name)
 // questions, brings the question back.
 void frmMain::Dictionary_Closing()
 {
-    // A dictionary that never had a file and holds no words has nothing worth keeping; one that
-    // belongs to a file has, even emptied: its file still holds what was there before.
-    const bool worthKeeping = Dictionary->WordCount() >= 0 || !Dictionary->FileName().isEmpty();
-    if (!worthKeeping || !Dictionary->DictionaryChanged())
+    if (!hasUnsavedWork())
         return;
     QString target = Dictionary->FileName();
     while (askToSaveChanges()) {
@@ -46,6 +44,34 @@ void frmMain::Dictionary_Closing()
         // The next Yes asks where, so that the words can go to a place that works, or to another
         // file than the one another program has changed.
         target.clear();
+    }
+    m_recovery->discard();
+}
+
+// A dictionary that never had a file and holds no words has nothing worth keeping; one that
+// belongs to a file has, even emptied: its file still holds what was there before.
+bool frmMain::hasUnsavedWork() const
+{
+    const bool worthKeeping = Dictionary->WordCount() >= 0 || !Dictionary->FileName().isEmpty();
+    return worthKeeping && Dictionary->DictionaryChanged();
+}
+
+void frmMain::offerRecovery()
+{
+    for (const RecoveryCopy::Leftover& copy : m_recovery->leftovers()) {
+        const QString name = copy.fileName.isEmpty() ? tr("a new dictionary")
+                                                     : QFileInfo(copy.fileName).fileName();
+        if (!YesNoBox::ask(this, QMessageBox::Question, tr("Recover"),
+                           tr("Lexivault found unsaved changes to %1. Do you want to recover "
+                              "them?")
+                               .arg(name))) {
+            if (!RecoveryCopy::drop(copy))
+                qWarning("Lexivault: cannot delete %s", qPrintable(copy.path));
+            continue;
+        }
+        if (m_recovery->recover(copy))
+            return; // the others wait for a later start
+        showError(tr("Could not open dictionary"));
     }
 }
 
@@ -76,6 +102,7 @@ bool frmMain::saveTo(const QString& sFile)
         return false;
     if (Dictionary->SaveDictionary(sFile) >= 0) {
         fileChooser()->setInitialDir(QFileInfo(sFile).absolutePath());
+        m_recovery->settle();
         return true;
     }
     showError(tr("Could not save dictionary"));
@@ -164,11 +191,14 @@ void frmMain::openFromDesktop(const QString& sFile)
 
 void frmMain::openFile(const QString& sFile)
 {
-    // A failed open leaves the document as it was, so the current dictionary stays.
-    if (Dictionary->OpenDictionary(sFile) < 0)
+    // A failed open leaves the document as it was, so the current dictionary stays, and so do
+    // its unsaved changes, should the user have dropped them for the file that did not open.
+    if (Dictionary->OpenDictionary(sFile) < 0) {
         showError(tr("Could not open dictionary"));
-    else
+        m_recovery->settle();
+    } else {
         fileChooser()->setInitialDir(QFileInfo(sFile).absolutePath());
+    }
 }
 
 void frmMain::mnuSave_Click()

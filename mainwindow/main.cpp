@@ -3,7 +3,9 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 
+#include "TerminationSignals.h"
 #include "frmMain.h"
 
 namespace {
@@ -46,6 +48,16 @@ int answerCommandLine(QCommandLineParser& parser, const QStringList& arguments, 
     return -1;
 }
 
+// The window whose unsaved changes are written out should the process end by exit(), as Qt's X11
+// connection does when the display goes away.
+frmMain* g_window = nullptr;
+
+void keepUnsavedChangesAtExit()
+{
+    if (g_window)
+        g_window->keepUnsavedChanges();
+}
+
 } // namespace
 
 // lexivault [FILE]: the editor, with FILE open when one is given, as a file manager starts it.
@@ -75,7 +87,23 @@ int main(int argc, char* argv[])
     // The entry dialogs, which have no parent, show the main window's icon too.
     QApplication::setWindowIcon(window.windowIcon());
     window.show();
-    if (!files.isEmpty())
-        QTimer::singleShot(0, &window, [&window, &files] { window.openFromDesktop(files.first()); });
-    return app.exec();
+
+    // The end of the session, or of the terminal, ends the program at once, its unsaved changes
+    // kept for the next start; so does the loss of the display.
+    TerminationSignals endOfSession;
+    QObject::connect(&endOfSession, &TerminationSignals::received, &window, [&window](int signal) {
+        window.keepUnsavedChanges();
+        TerminationSignals::endAsUnhandled(signal);
+    });
+    g_window = &window;
+    std::atexit(keepUnsavedChangesAtExit);
+
+    QTimer::singleShot(0, &window, [&window, &files] {
+        window.offerRecovery();
+        if (!files.isEmpty())
+            window.openFromDesktop(files.first());
+    });
+    const int status = app.exec();
+    g_window = nullptr;
+    return status;
 }

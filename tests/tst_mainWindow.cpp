@@ -5,6 +5,7 @@
 // its own tests' business; here each is checked once, as the window uses it.
 #include "ModalAnswerer.h"
 #include "PlainTextBox.h"
+#include "RecoveryCopy.h"
 #include "clsDialog.h"
 #include "clsDictionary.h"
 #include "clsOpenSave.h"
@@ -149,9 +150,17 @@ class tst_mainWindow : public QObject
         return dialog.ShowDialog(bag, "");
     }
 
+    static QStringList recoveryCopies()
+    {
+        return QDir(RecoveryCopy::defaultFolder()).entryList({"*.dyb"}, QDir::Files, QDir::Time);
+    }
+
 private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
     void init()
     {
+        QVERIFY(QDir(RecoveryCopy::defaultFolder()).removeRecursively());
         window = new frmMain;
         window->show();
         document = window->Dictionary;
@@ -386,6 +395,149 @@ private slots:
         QCOMPARE(answerer->seen.at(1) + QString::number(watchdog.isActive()), kSaveQuestion + "1");
         for (QWidget* top : QApplication::topLevelWidgets())
             QVERIFY2(!top->isVisible(), qPrintable(top->objectName()));
+    }
+
+    // Closing the window while the word dialog holds typing brings the dialog forward and the
+    // program goes on, by the Exit button or the close button; the dialog's own Save then keeps
+    // the word, and the next Exit asks the save question as usual.
+    void closingWaitsForADialogWithTyping()
+    {
+        fillDictionary();
+        answerer->on("frmWord", [this](QWidget* form) {
+            form->findChild<QLineEdit*>("txtWord")->setText("plum");
+            click("cmdExit");
+            window->close();
+            QVERIFY(window->isVisible() && form->isVisible());
+            QTRY_COMPARE(QApplication::activeWindow(), form);
+            fill(form, {"plum", "a purple fruit"});
+        });
+        click("cmdAdd");
+        QCOMPARE(words(), "a,b,c,plum");
+        answer({"No"});
+        click("cmdExit");
+        QVERIFY(!window->isVisible());
+    }
+
+    // Save and Ok hand over only texts a file can hold, 65,535 bytes each as stored: a longer
+    // text is refused with an error, the focus in its box and the dialog open with every text as
+    // typed. A password keeps only characters the file stores; a name may hold others, which the
+    // warning at save is about.
+    void entryDialogsHandOverOnlyTextsAFileHolds_data()
+    {
+        QTest::addColumn<bool>("wordDialog");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("refusal");
+        const QString tooLong = "Error|This text is too long: a dictionary file holds at most "
+                                "65,535 characters in one text.|Critical|Ok";
+        const QString longest(65535, 'x');
+        QTest::newRow("word too long") << true << "txtWord" << longest + 'x' << tooLong;
+        QTest::newRow("description too long") << true << "txtDescription" << longest + 'x' << tooLong;
+        QTest::newRow("description as long as a text") << true << "txtDescription" << longest << "";
+        QTest::newRow("an emoji is stored as one '?'")
+            << true << "txtWord" << QString("\U0001F600").repeated(65535) << "";
+        QTest::newRow("name too long") << false << "txtName" << longest + 'x' << tooLong;
+        QTest::newRow("author too long") << false << "txtAuthor" << longest + 'x' << tooLong;
+        QTest::newRow("password too long") << false << "txtPassword" << longest + 'x' << tooLong;
+        QTest::newRow("Greek password") << false << "txtPassword" << "λόγος"
+                                        << "Error|The password can only hold characters that a "
+                                           "dictionary file can store.|Critical|Ok";
+        QTest::newRow("Greek name") << false << "txtName" << "λόγος" << "";
+    }
+
+    void entryDialogsHandOverOnlyTextsAFileHolds()
+    {
+        QFETCH(bool, wordDialog);
+        QFETCH(QString, box);
+        QFETCH(QString, text);
+        QFETCH(QString, refusal);
+        std::unique_ptr<QDialog> form(wordDialog ? static_cast<QDialog*>(new frmWord)
+                                                 : new frmDictionary);
+        const auto setText = [&](const QString& name, const QString& value) {
+            if (auto* line = form->findChild<QLineEdit*>(name))
+                line->setText(value);
+            else
+                form->findChild<PlainTextBox*>(name)->setPlainText(value);
+        };
+        QPushButton* confirm = form->findChildren<QPushButton*>().first();
+        QString focused;
+        const QVariantMap result = run(form.get(), {}, [&](QWidget*) {
+            setText(box, text);
+            if (box == "txtPassword")
+                setText("txtReEnterPassword", text);
+            if (refusal.isEmpty())
+                return confirm->click();
+            answer({"Ok"});
+            confirm->click();
+            QTRY_VERIFY(QApplication::focusWidget());
+            focused = QApplication::focusWidget()->objectName();
+            QVERIFY(form->isVisible() && form->property("Tag").toString().isEmpty());
+            form->findChildren<QPushButton*>().last()->click();
+        });
+        if (refusal.isEmpty()) {
+            QCOMPARE(result.value("Returned"), "OK");
+            QCOMPARE(result.value(box).toString(), text);
+        } else {
+            QCOMPARE(answerer->seen.value(1), refusal);
+            QCOMPARE(focused, box);
+        }
+    }
+
+    // While the dictionary has unsaved changes, a copy of them stands in the user's own folder
+    // (the folder 0700, the copy 0600), written within seconds of a change, or at once for a
+    // process about to end. It goes once the changes are saved, or dropped with a No.
+    void unsavedChangesHaveARecoveryCopy()
+    {
+        fillDictionary();
+        QVERIFY(document->SaveDictionary(path("plums.dyb")) == 0);
+        document->AddWord("plum", "");
+        QTRY_COMPARE_WITH_TIMEOUT(recoveryCopies().size(), 1, 10000);
+#ifdef Q_OS_UNIX
+        const QString copy = RecoveryCopy::defaultFolder() + '/' + recoveryCopies().first();
+        QCOMPARE(QFile::permissions(copy) & 0x7077, QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(QFile::permissions(RecoveryCopy::defaultFolder()) & 0x7077,
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+#endif
+        play({"mnuSave"});
+        QTRY_VERIFY(recoveryCopies().isEmpty());
+        document->AddWord("fig", "");
+        QVERIFY(window->keepUnsavedChanges());
+        QCOMPARE(recoveryCopies().size(), 1);
+        answer({"No"});
+        window->Dictionary_Closing();
+        QTRY_VERIFY(recoveryCopies().isEmpty());
+    }
+
+    // At start the copies of runs that have ended are offered, oldest first; No deletes one, Yes
+    // shows it as unsaved changes of its own file, every text as typed, and the others wait for
+    // a later start. A copy whose run is still running is never offered.
+    void leftoverCopiesAreOfferedAtStart()
+    {
+        const QString greek = "λόγος";
+        clsDictionary unnamed, ofAFile, later, running;
+        unnamed.AddWord("new", "");
+        QVERIFY(ofAFile.SaveDictionary(path("plums.dyb")) == 0);
+        ofAFile.AddWord(greek, "a word");
+        ofAFile.setDictionaryPassword(greek);
+        later.AddWord("later", "");
+        const auto always = [] { return true; };
+        for (clsDictionary* ended : {&unnamed, &ofAFile, &later}) {
+            QVERIFY(RecoveryCopy(ended, always, RecoveryCopy::defaultFolder()).writeNow());
+            QTest::qWait(20); // for their order by time
+        }
+        RecoveryCopy stillRunning(&running, always, RecoveryCopy::defaultFolder());
+        running.AddWord("running", "");
+        QVERIFY(stillRunning.writeNow());
+        answer({"No", "Yes"});
+        window->offerRecovery();
+        const QString question =
+            "Recover|Lexivault found unsaved changes to %1. Do you want to recover them?|Question|Yes No";
+        QCOMPARE(answerer->seen, QStringList({question.arg("a new dictionary"), question.arg("plums.dyb")}));
+        QCOMPARE(words(), greek);
+        QCOMPARE(document->DictionaryPassword(), greek);
+        QCOMPARE(document->FileName(), path("plums.dyb"));
+        QVERIFY(document->DictionaryChanged() && !document->FileChangedOnDisk());
+        QCOMPARE(recoveryCopies().size(), 3);
     }
 
     // --help and --version answer without a display; another option is a mistake, shown with the

@@ -48,7 +48,7 @@ grep -qx 'application/x-lexivault-dictionary:\*\.dyb' "$share/mime/globs" &&
 # The titles of the program's visible windows, each with "+icon" when it shows one, once it has
 # started with the given file and had time to show an error. Qt finds the installed icon theme.
 titles_when_opening() {
-    QT_QPA_PLATFORM=xcb XDG_DATA_DIRS=$share:/usr/share xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+    QT_QPA_PLATFORM=xcb XDG_DATA_DIRS=$share:/usr/share XDG_DATA_HOME=$scratch/data xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
         "$1" "$2" & program=$!
         for _ in $(seq 100); do xwininfo -root -tree | grep -q "\"Dictionary" && break; sleep 0.1; done
         sleep 1
