@@ -74,20 +74,25 @@ QJsonObject exactTexts(const DictionaryContent& content)
     return exact;
 }
 
+// Only texts that a file can hold are taken, so that the recovered dictionary can be saved.
 void restoreExactTexts(DictionaryContent& content, const QJsonObject& exact)
 {
+    const auto fits = [](const QJsonValue& text) {
+        return text.isString() && DictionaryWriter::textFits(text.toString());
+    };
     DictionaryHeader& header = content.Header;
     for (const auto& [key, text] : {std::pair{"name", &header.Name},
                                     std::pair{"author", &header.Author},
                                     std::pair{"password", &header.Password}}) {
-        if (exact.contains(QLatin1String(key)))
+        if (fits(exact.value(QLatin1String(key))))
             *text = exact.value(QLatin1String(key)).toString();
     }
     WordTable& table = content.Words;
     for (const QJsonValue& value : exact.value(QLatin1String("words")).toArray()) {
         const QJsonArray word = value.toArray();
         const qint64 index = qint64(word.at(0).toDouble(-1));
-        if (word.size() != 3 || index < 0 || index >= table.size())
+        if (word.size() != 3 || index < 0 || index >= table.size() || !fits(word.at(1)) ||
+            !fits(word.at(2)))
             continue;
         table.setWord(index, word.at(1).toString());
         table.setDescription(index, word.at(2).toString());
