@@ -317,6 +317,30 @@ private slots:
         QTEST(outcome, "outcome");
     }
 
+    // An open or a save of a file removes the leftovers of its earlier saves that nobody holds,
+    // and nothing else: not one that a running save holds, nor one of another file, nor a file
+    // of the user's whose name only looks like one.
+    void leftoversOfEarlierSavesGo()
+    {
+        const QString folder = m_dir.filePath("left");
+        const QStringList names{".d.dyb.lexivault-Abc12345", ".d.dyb.lexivault-Held1234",
+                                ".e.dyb.lexivault-Abc12345", "d.dyb.lexivault-Abc12345",
+                                ".d.dyb.lexivault-Abc1234", "d.dyb"};
+        QVERIFY(QDir().mkpath(folder));
+        for (const QString& name : names)
+            QVERIFY(writeBytes(folder + '/' + name, kOld));
+        QFile held(folder + '/' + names.at(1)); // as a running save holds its file
+        QVERIFY(held.open(QIODevice::ReadOnly) && flock(held.handle(), LOCK_EX) == 0);
+        clsDictionary d;
+        // The open removes one, the save another that came after it.
+        QVERIFY(d.OpenDictionary(folder + "/d.dyb") == 0 &&
+                writeBytes(folder + "/.d.dyb.lexivault-Zz99Zz99", kOld) &&
+                d.SaveDictionary(folder + "/d.dyb") == 0 && !QFile::exists(folder + '/' + names.at(0)));
+        QStringList kept = names.mid(1);
+        kept.sort();
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name), kept);
+    }
+
     // A save keeps the replaced file's mode exactly, and its owner and group as far as the saver
     // may: root keeps both, through a link too, which stays a link; a member of the file's group
     // who does not own it keeps the group.
