@@ -30,25 +30,24 @@ QString FailureText::system(const QString& path, const QString& systemText)
 
 QString FailureText::notAFile(const QString& path, PlatformFile::Kind kind)
 {
-    QString what;
+    const char* what = nullptr;
     switch (kind) {
     case PlatformFile::Kind::Folder:
-        what = QStringLiteral("a folder");
+        what = "a folder";
         break;
     case PlatformFile::Kind::Pipe:
-        what = QStringLiteral("a named pipe");
+        what = "a named pipe";
         break;
     case PlatformFile::Kind::Device:
-        what = QStringLiteral("a device");
+        what = "a device";
         break;
     case PlatformFile::Kind::Socket:
-        what = QStringLiteral("a socket");
+        what = "a socket";
         break;
     default:
-        what = QStringLiteral("no regular file");
-        return QStringLiteral("%1 is %2.").arg(nameOf(path), what);
+        return QStringLiteral("%1 is not a regular file.").arg(nameOf(path));
     }
-    return QStringLiteral("%1 is %2, not a file.").arg(nameOf(path), what);
+    return QStringLiteral("%1 is %2, not a file.").arg(nameOf(path), QLatin1String(what));
 }
 
 QString FailureText::readOnlyFolder(const QString& folder)

@@ -102,7 +102,7 @@ public:
 private:
 #if defined(Q_OS_WIN)
     using Handle = void*;
-    static inline const Handle kNoHandle = reinterpret_cast<Handle>(-1);
+    static inline const Handle kNoHandle = reinterpret_cast<Handle>(static_cast<qintptr>(-1));
 #else
     using Handle = int;
     static constexpr Handle kNoHandle = -1;

@@ -382,7 +382,7 @@ QString PlatformFile::describe(int error, const QString& file, Access access)
         return FailureText::noPermission(file, access);
     case ENAMETOOLONG:
         return encoded(QFileInfo(file).absoluteFilePath()).size() >= PATH_MAX
-                   ? FailureText::pathTooLong(PATH_MAX)
+                   ? FailureText::pathTooLong(PATH_MAX - 1) // and its NUL
                    : FailureText::nameTooLong(NAME_MAX);
     case ENOENT:
     case ENOTDIR:

@@ -207,14 +207,14 @@ bool PlatformFile::resolveLinks(const QString& path, QString& target, int& error
         error = int(GetLastError());
         return false;
     }
-    std::wstring final(kLongestPath + 1, L'\0');
-    const DWORD size = GetFinalPathNameByHandleW(handle, final.data(), DWORD(final.size()),
+    std::wstring resolved(kLongestPath + 1, L'\0');
+    const DWORD size = GetFinalPathNameByHandleW(handle, resolved.data(), DWORD(resolved.size()),
                                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
     error = size == 0 ? int(GetLastError()) : ERROR_FILENAME_EXCED_RANGE;
     CloseHandle(handle);
-    if (size == 0 || size >= final.size())
+    if (size == 0 || size >= resolved.size())
         return false;
-    target = fromNativePath(QString::fromWCharArray(final.data(), int(size)));
+    target = fromNativePath(QString::fromWCharArray(resolved.data(), int(size)));
     return true;
 }
 

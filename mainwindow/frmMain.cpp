@@ -300,7 +300,9 @@ bool frmMain::IsPassCorrect(QString& sPassword)
     return false;
 }
 
-void frmMain::showError(const QString& text)
+void frmMain::showError(const QString& text, const QString& why)
 {
-    QMessageBox::critical(this, tr("Error"), text);
+    QMessageBox box(QMessageBox::Critical, tr("Error"), text, QMessageBox::Ok, this);
+    box.setInformativeText(why);
+    box.exec();
 }

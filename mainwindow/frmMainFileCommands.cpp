@@ -1,6 +1,7 @@
 #include "frmMain.h"
 
 #include <QFileInfo>
+#include <QLocale>
 #include <QMessageBox>
 
 #include "YesNoBox.h"
@@ -78,7 +79,7 @@ bool frmMain::saveTo(const QString& sFile)
         fileChooser()->setInitialDir(QFileInfo(sFile).absolutePath());
         return true;
     }
-    showError(tr("Could not save dictionary"));
+    showError(tr("Could not save dictionary"), Dictionary->FailureReason());
     return false;
 }
 
@@ -87,7 +88,7 @@ bool frmMain::saveAs()
     fileChooser()->SaveFile(this, tr("Save dictionary"));
     QString file = OpenSave->File();
     if (OpenSave->PathTooLong())
-        showError(tr("Could not save dictionary"));
+        showError(tr("Could not save dictionary"), pathTooLong());
     if (file.isEmpty())
         return false;
     if (file.right(4).toLower() != QLatin1String(".dyb")) {
@@ -107,6 +108,12 @@ bool frmMain::isOwnFile(const QString& sFile) const
     const QString own = Dictionary->FileName();
     return !own.isEmpty() &&
            (sFile == own || (QFileInfo::exists(sFile) && QFileInfo(sFile) == QFileInfo(own)));
+}
+
+QString frmMain::pathTooLong() const
+{
+    return tr("This path is longer than the file system allows (%1 characters).")
+        .arg(QLocale().toString(OpenSave->MaxFile() - 1));
 }
 
 clsOpenSave* frmMain::fileChooser()
@@ -144,7 +151,7 @@ void frmMain::mnuOpenDictionary_Click()
     fileChooser()->OpenFile(this, tr("Open dictionary"));
     const QString file = OpenSave->File();
     if (OpenSave->PathTooLong())
-        showError(tr("Could not open dictionary"));
+        showError(tr("Could not open dictionary"), pathTooLong());
     if (file.isEmpty())
         return;
     Dictionary_Closing();
@@ -166,7 +173,7 @@ void frmMain::openFile(const QString& sFile)
 {
     // A failed open leaves the document as it was, so the current dictionary stays.
     if (Dictionary->OpenDictionary(sFile) < 0)
-        showError(tr("Could not open dictionary"));
+        showError(tr("Could not open dictionary"), Dictionary->FailureReason());
     else
         fileChooser()->setInitialDir(QFileInfo(sFile).absolutePath());
 }
