@@ -256,7 +256,7 @@ private slots:
             QCOMPARE(d.SaveDictionary(name), -1);
             QCOMPARE(snapshot(d).replace(QString(65536, 'n'), "nn"), before);
         }
-        QCOMPARE(QDir().entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot).join(','),
+        QCOMPARE(QDir().entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot).join(','),
                  "old.dyb,plain");
         QCOMPARE(readBytes("old.dyb"), kOld);
     }
