@@ -84,6 +84,8 @@ bool clsOpenSave::choose(QWidget* hwnd, const QString& Caption, Choice choice)
     return true;
 }
 
+namespace {
+
 // Where the system installs programs: no place for the user's files, not even for root, who may
 // write there.
 bool isSystemFolder(const QString& folder)
@@ -109,6 +111,8 @@ bool isSystemFolder(const QString& folder)
     return false;
 #endif
 }
+
+} // namespace
 
 QString clsOpenSave::firstFolder(const QString& program)
 {

@@ -74,7 +74,7 @@ bool PlatformFile::fail()
 
 bool PlatformFile::exists() const
 {
-    return m_error == ERROR_FILE_EXISTS || m_error == ERROR_ALREADY_EXISTS;
+    return DWORD(m_error) == ERROR_FILE_EXISTS || DWORD(m_error) == ERROR_ALREADY_EXISTS;
 }
 
 bool PlatformFile::openForReading(const QString& path)
@@ -210,7 +210,7 @@ bool PlatformFile::resolveLinks(const QString& path, QString& target, int& error
     std::wstring resolved(kLongestPath + 1, L'\0');
     const DWORD size = GetFinalPathNameByHandleW(handle, resolved.data(), DWORD(resolved.size()),
                                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    error = size == 0 ? int(GetLastError()) : ERROR_FILENAME_EXCED_RANGE;
+    error = int(size == 0 ? GetLastError() : DWORD(ERROR_FILENAME_EXCED_RANGE));
     CloseHandle(handle);
     if (size == 0 || size >= resolved.size())
         return false;
