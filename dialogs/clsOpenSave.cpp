@@ -84,11 +84,39 @@ bool clsOpenSave::choose(QWidget* hwnd, const QString& Caption, Choice choice)
     return true;
 }
 
-// An installed program's folder, such as /usr/bin, is no place for the user's files.
-QString clsOpenSave::firstFolder()
+namespace {
+
+// Where the system installs programs: no place for the user's files, not even for root, who may
+// write there.
+bool isSystemFolder(const QString& folder)
 {
-    const QString program = QCoreApplication::applicationDirPath();
-    if (QFileInfo(program).isWritable())
+#if defined(Q_OS_WIN)
+    for (const char* variable : {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432", "SystemRoot"}) {
+        const QString system = QDir::fromNativeSeparators(qEnvironmentVariable(variable));
+        if (!system.isEmpty() && (folder.compare(system, Qt::CaseInsensitive) == 0 ||
+                                  folder.startsWith(system + '/', Qt::CaseInsensitive)))
+            return true;
+    }
+    return false;
+#else
+    // An application bundle's inside, and the folders of the file system's layout for programs.
+    if (folder.contains(QLatin1String(".app/Contents/")))
+        return true;
+    for (const char* system : {"/usr", "/bin", "/sbin", "/lib", "/lib64", "/opt", "/snap", "/nix",
+                               "/gnu", "/Applications", "/System", "/Library"}) {
+        const QString prefix = QString::fromLatin1(system);
+        if (folder == prefix || folder.startsWith(prefix + '/'))
+            return true;
+    }
+    return false;
+#endif
+}
+
+} // namespace
+
+QString clsOpenSave::firstFolder(const QString& program)
+{
+    if (!isSystemFolder(QDir::cleanPath(program)) && QFileInfo(program).isWritable())
         return program;
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 #include <climits>
@@ -13,9 +14,10 @@ class QWidget;
 // the first.
 //
 // A choice starts in InitialDir, with no file name proposed. A new chooser's InitialDir is the
-// program's folder when the user may write there (a program kept in a folder of its own), else
-// the user's documents folder, else the home folder; each choice moves it to the chosen file's
-// folder, and callers set it to the folder of a file they opened or saved.
+// program's folder when the user may write there and it is no folder the system installs programs
+// into (a program kept in a folder of its own), else the user's documents folder, else the home
+// folder; each choice moves it to the chosen file's folder, and callers set it to the folder of
+// a file they opened or saved.
 //
 // Filter holds pairs of texts, a description and its patterns, each text separated from the
 // next by one NUL character and with no NUL at the end, for instance
@@ -44,6 +46,9 @@ public:
     QString InitialDir() const { return m_initialDir; }
     void setInitialDir(const QString& vNewValue) { m_initialDir = vNewValue; }
 
+    // The first InitialDir of a program kept in the folder program.
+    static QString firstFolder(const QString& program);
+
 private:
     enum class Choice
     {
@@ -51,7 +56,6 @@ private:
         Save
     };
     bool choose(QWidget* hwnd, const QString& Caption, Choice choice);
-    static QString firstFolder();
 
     // Room for the path, terminating NUL included: the platform's own limit, so that no path it
     // can open is refused.
@@ -66,5 +70,5 @@ private:
     qint32 m_flags = 0;
     QString m_file;
     bool m_pathTooLong = false;
-    QString m_initialDir = firstFolder();
+    QString m_initialDir = firstFolder(QCoreApplication::applicationDirPath());
 };

@@ -5,11 +5,8 @@
 #include <limits>
 #include <new>
 
-#ifdef Q_OS_LINUX
-#include <sys/mman.h>
-#endif
-
-#include "PlatformFile.h"
+#include "FailureText.h"
+#include "ReplacingFile.h"
 #include "Windows1252.h"
 
 namespace {
@@ -25,46 +22,35 @@ constexpr qint64 kFirstBuffer = 64 << 20;
 // The smallest word record: two empty counted texts.
 constexpr qint64 kSmallestRecord = 4;
 
-// The file's bytes and the index of its records are large blocks that are filled once and then
-// read all over: asking for large pages where the system has them spares the processor one page
-// fault and one translation per 4 KiB, which is most of the time of an open on some machines. The
-// advice is given before the pages are written, for blocks that can hold a large page at all, and
-// for every page that a block touches: a large block is a mapping of its own, and advice on only
-// part of it would split it in two, which the system then can no longer grow without a copy.
-void adviseLargePages(const void* data, qint64 size)
-{
-#ifdef Q_OS_LINUX
-    constexpr qint64 kLargePage = 2 << 20;
-    constexpr quintptr kPage = 4096;
-    const quintptr start = quintptr(data) & ~(kPage - 1);
-    const quintptr end = (quintptr(data) + quintptr(size) + kPage - 1) & ~(kPage - 1);
-    if (size >= kLargePage)
-        madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE); // only advice
-#else
-    Q_UNUSED(data)
-    Q_UNUSED(size)
-#endif
-}
-
 } // namespace
 
-DictionaryReader::DictionaryReader(const QString& sFile) : m_file(sFile) {}
+DictionaryReader::DictionaryReader(const QString& sFile) : m_sFile(sFile) {}
 
 bool DictionaryReader::read(DictionaryContent& content)
 {
-    if (m_file.fileName().isEmpty() || !m_file.exists())
+    if (m_sFile.isEmpty()) {
+        m_failure = QStringLiteral("No file was named.");
         return false;
-    if (!PlatformFile::openRegularForReading(m_file))
+    }
+    ReplacingFile::removeLeftovers(m_sFile);
+    if (!m_file.openForReading(m_sFile)) {
+        const PlatformFile::Kind kind = m_file.kind();
+        m_failure = kind != PlatformFile::Kind::Absent && kind != PlatformFile::Kind::Regular
+                        ? FailureText::notAFile(m_sFile, kind)
+                        : PlatformFile::describe(m_file.error(), m_sFile,
+                                                 PlatformFile::Access::Reading);
         return false;
+    }
     // Taken before the read, so that a write by another program during it still shows.
-    m_stamp = PlatformFile::stampOf(m_file.handle());
+    m_stamp = m_file.stamp();
     if (!m_stamp.exists)
-        m_stamp = PlatformFile::stampOf(m_file.fileName());
+        m_stamp = PlatformFile::stampOf(m_sFile);
     bool ok = false;
     try {
         ok = readAll(content);
     } catch (const std::bad_alloc&) {
-        ok = false; // a file too large for the memory available
+        m_failure = QStringLiteral("%1 is too large for the memory available.")
+                        .arg(FailureText::nameOf(m_sFile));
     }
     m_file.close();
     return ok;
@@ -72,8 +58,14 @@ bool DictionaryReader::read(DictionaryContent& content)
 
 bool DictionaryReader::readAll(DictionaryContent& content)
 {
-    m_fileSize = m_file.size();
+    m_fileSize = m_stamp.size;
     return readHeader(content.Header) && readWords(content.Words);
+}
+
+bool DictionaryReader::notADictionary(const QString& found)
+{
+    m_failure = FailureText::notADictionary(m_sFile, found);
+    return false;
 }
 
 bool DictionaryReader::readHeader(DictionaryHeader& header)
@@ -93,15 +85,20 @@ bool DictionaryReader::readWords(WordTable& words)
     if (!readBytes(&upperIndex, sizeof upperIndex))
         return false;
     upperIndex = qFromLittleEndian(upperIndex);
+    m_inWords = true;
     // A word index is a signed 32-bit number, so 2^31 words would have no index for their count.
     const qint64 count = qint64(upperIndex) + 1;
-    if (count < 0 || upperIndex == std::numeric_limits<qint32>::max() ||
-        count * kSmallestRecord > bytesLeft())
-        return false;
+    if (count < 0)
+        return notADictionary(QStringLiteral("its count of words, %1, cannot be right")
+                                  .arg(FailureText::number(count)));
+    if (upperIndex == std::numeric_limits<qint32>::max() || count * kSmallestRecord > bytesLeft())
+        return notADictionary(QStringLiteral("it announces %1 words, more than its %2 bytes can "
+                                             "hold")
+                                  .arg(FailureText::number(count), FailureText::number(m_fileSize)));
 
     QVector<qint64> records;
     records.reserve(count);
-    adviseLargePages(records.constData(), count * qint64(sizeof(qint64)));
+    PlatformFile::adviseLargePages(records.constData(), count * qint64(sizeof(qint64)));
     qint64 at = m_position;
     while (records.size() < count) {
         const qint64 end = recordEnd(at);
@@ -168,7 +165,7 @@ bool DictionaryReader::ensureAvailable(qsizetype size)
 }
 
 // Appends up to size of the file's next bytes to the buffer, at most a piece; false at the end
-// of the file or on an error.
+// of the file or on an error. The bytes the file needs are at least those read and size.
 bool DictionaryReader::readMore(qint64 size)
 {
     const qsizetype kept = m_buffer.size();
@@ -177,7 +174,18 @@ bool DictionaryReader::readMore(qint64 size)
     m_buffer.resize(kept + piece);
     const qint64 got = m_file.read(m_buffer.data() + kept, piece);
     m_buffer.resize(kept + qMax<qint64>(got, 0));
-    return got > 0;
+    if (got < 0) {
+        m_failure =
+            PlatformFile::describe(m_file.error(), m_sFile, PlatformFile::Access::Reading);
+        return false;
+    }
+    if (got > 0)
+        return true;
+    return notADictionary(QStringLiteral("it ends after %1 bytes, but its %2 at least %3")
+                              .arg(FailureText::number(kept),
+                                   m_inWords ? QStringLiteral("words need")
+                                             : QStringLiteral("header needs"),
+                                   FailureText::number(qint64(kept) + size)));
 }
 
 // The buffer grows as it is filled, doubling, up to the file's size: beyond its first size it
@@ -191,10 +199,11 @@ void DictionaryReader::makeRoom(qsizetype size)
         return;
     const qint64 doubled = qMin(qMax<qint64>(2 * m_buffer.capacity(), kFirstBuffer), m_fileSize);
     m_buffer.reserve(qMax(needed, doubled));
-    adviseLargePages(m_buffer.constData(), m_buffer.capacity());
+    PlatformFile::adviseLargePages(m_buffer.constData(), m_buffer.capacity());
 }
 
 qint64 DictionaryReader::bytesLeft() const
 {
-    return (m_buffer.size() - m_position) + (m_fileSize - m_file.pos());
+    // The buffer holds the file's bytes from its start.
+    return m_fileSize - m_position;
 }

@@ -2,9 +2,9 @@
 
 #include "DictionaryContent.h"
 #include "FileStamp.h"
+#include "PlatformFile.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QString>
 
 // Reads a .dyb file. It trusts no count: every length is checked against the bytes that are
@@ -17,10 +17,12 @@ public:
     explicit DictionaryReader(const QString& sFile);
 
     // Fills content from the file; false when the file is missing, is no regular file, or is not
-    // a whole dictionary.
+    // a whole dictionary. First removes what killed saves of the file left behind.
     bool read(DictionaryContent& content);
     // What the file was as it was read.
     FileStamp stamp() const { return m_stamp; }
+    // Why read failed.
+    QString failure() const { return m_failure; }
 
 private:
     bool readAll(DictionaryContent& content);
@@ -33,9 +35,13 @@ private:
     bool readMore(qint64 size);
     void makeRoom(qsizetype size);
     qint64 bytesLeft() const;
+    bool notADictionary(const QString& found);
 
-    QFile m_file;
+    QString m_sFile;
+    PlatformFile m_file;
     FileStamp m_stamp;
+    QString m_failure;
+    bool m_inWords = false; // past the header
     qint64 m_fileSize = 0;
     QByteArray m_buffer;      // the file's bytes from its start, as far as they have been read
     qsizetype m_position = 0; // next unread byte in m_buffer

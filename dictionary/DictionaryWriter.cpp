@@ -5,7 +5,7 @@
 #include <limits>
 #include <utility>
 
-#include "PlatformFile.h"
+#include "FailureText.h"
 #include "Windows1252.h"
 
 namespace {
@@ -32,7 +32,7 @@ template <typename Test> bool everyEncodedText(const DictionaryContent& content,
 
 } // namespace
 
-DictionaryWriter::DictionaryWriter(const QString& sFile) : m_file(sFile) {}
+DictionaryWriter::DictionaryWriter(const QString& sFile) : m_sFile(sFile), m_file(sFile) {}
 
 bool DictionaryWriter::textFits(const QString& text)
 {
@@ -52,32 +52,52 @@ bool DictionaryWriter::encodesExactly(const DictionaryContent& content)
 
 bool DictionaryWriter::write(const DictionaryContent& content)
 {
-    const QString sFile = m_file.fileName();
-    if (sFile.isEmpty() || !fits(content) || !PlatformFile::isRegularOrAbsent(sFile))
-        return false;
-    // Unbuffered, so that every byte reaches the system in a write whose result is read here:
-    // QSaveFile would otherwise flush its own buffer inside commit() and ignore a failure there.
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    if (!writeAll(content) || !commit()) {
-        m_file.cancelWriting();
+    if (m_sFile.isEmpty()) {
+        m_failure = QStringLiteral("The dictionary has no file name.");
         return false;
     }
-    if (!m_stamp.exists)
-        m_stamp = PlatformFile::stampOf(sFile);
-    // The rename is on disk only once the folder is: a power cut could undo it until then.
-    return PlatformFile::syncFolderOf(sFile);
+    if (!fits(content)) {
+        m_failure = tooLong(content);
+        return false;
+    }
+    if (!m_file.open() || !writeAll(content) || !m_file.commit()) {
+        m_failure = m_file.failure();
+        return false;
+    }
+    return true;
 }
 
-// Gives the new file what the old one had, syncs it (commit() syncs too, but ignores the result,
-// and a disk that fails now must fail the save) and renames it over the old one.
-bool DictionaryWriter::commit()
+// Names the first text that does not fit its 16-bit count.
+QString DictionaryWriter::tooLong(const DictionaryContent& content) const
 {
-    PlatformFile::takeOwnerAndMode(m_file.handle(), m_file.fileName());
-    if (!PlatformFile::syncFile(m_file.handle()))
-        return false;
-    m_stamp = PlatformFile::stampOf(m_file.handle());
-    return m_file.commit() && m_file.error() == QFileDevice::NoError;
+    const auto quoted = [](const QString& text) {
+        return QLatin1Char('"') + (text.size() > 40 ? text.left(40) + QChar(0x2026) : text) +
+               QLatin1Char('"');
+    };
+    QString what;
+    qsizetype bytes = 0;
+    const auto check = [&](const QString& text, const QString& name) {
+        if (!what.isEmpty() || textFits(text))
+            return;
+        what = name;
+        bytes = Windows1252::encodedSize(text);
+    };
+    const DictionaryHeader& header = content.Header;
+    check(header.Name, QStringLiteral("its name"));
+    check(header.Author, QStringLiteral("its author"));
+    check(header.Password, QStringLiteral("its password"));
+    const WordTable& words = content.Words;
+    for (qsizetype i = 0; i < words.size() && what.isEmpty(); ++i) {
+        if (words.isStored(i))
+            continue;
+        const WordEntry& entry = words.editedEntry(i);
+        check(entry.Word, QStringLiteral("the word ") + quoted(entry.Word));
+        check(entry.Description, QStringLiteral("the description of ") + quoted(entry.Word));
+    }
+    return QStringLiteral("%1 cannot hold %2: it takes %3 bytes, and a text in a dictionary file "
+                          "takes at most %4.")
+        .arg(FailureText::nameOf(m_sFile), what, FailureText::number(bytes),
+             FailureText::number(kLongestText));
 }
 
 bool DictionaryWriter::writeAll(const DictionaryContent& content)
@@ -164,5 +184,5 @@ bool DictionaryWriter::writeBuffer()
 
 bool DictionaryWriter::writeBytes(QByteArrayView bytes)
 {
-    return m_file.write(bytes.constData(), bytes.size()) == bytes.size();
+    return m_file.write(bytes.constData(), bytes.size());
 }

@@ -312,8 +312,10 @@ bool RecoveryCopy::recover(const Leftover& copy)
 {
     DictionaryContent content;
     DictionaryReader reader(copy.path);
-    if (!reader.read(content))
+    if (!reader.read(content)) {
+        m_failure = reader.failure();
         return false;
+    }
     const QJsonObject facts = readTrailer(copy.path);
     restoreExactTexts(content, facts.value(QLatin1String("exact")).toObject());
     // The copy becomes this run's own before the document shows it, so that it is this copy that

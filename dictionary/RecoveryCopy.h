@@ -60,8 +60,10 @@ public:
     // The copies of runs that have ended, oldest first.
     QList<Leftover> leftovers();
     // Reads a leftover into the document, which then shows it as unsaved changes of its file, and
-    // makes it this run's own copy. False when it cannot be read: it stays for a later start.
+    // makes it this run's own copy. False when it cannot be read, which failure() explains: it
+    // stays for a later start.
     bool recover(const Leftover& copy);
+    QString failure() const { return m_failure; }
     // Deletes a leftover; false when it could not be deleted.
     static bool drop(const Leftover& copy);
 
@@ -90,4 +92,5 @@ private:
     std::atomic<bool> m_writeOk{false};
     bool m_writeAgain = false;     // a change came while the copy was being written
     bool m_discardPending = false; // the copy goes once the write under way has ended
+    QString m_failure;
 };

@@ -122,8 +122,11 @@ qint32 clsDictionary::OpenDictionary(const QString& sFile)
     // The file is read apart, so a failed open leaves the current content as it was.
     DictionaryContent opened;
     DictionaryReader reader(sFile);
-    if (!reader.read(opened))
+    if (!reader.read(opened)) {
+        m_failureReason = reader.failure();
         return -1;
+    }
+    m_failureReason.clear();
     m_content = std::move(opened);
     m_fileName = sFile;
     m_fileStamp = reader.stamp();
@@ -135,12 +138,23 @@ qint32 clsDictionary::OpenDictionary(const QString& sFile)
 qint32 clsDictionary::SaveDictionary(const QString& sFile)
 {
     DictionaryWriter writer(sFile);
-    if (!writer.write(m_content))
-        return -1;
+    const bool written = writer.write(m_content);
+    m_failureReason = written ? QString() : writer.failure();
+    // Once renamed, the file holds these words, and the document belongs to it even when the
+    // save failed after the rename: no later save takes this one for another program's.
+    if (writer.renamed()) {
+        m_fileName = sFile;
+        m_fileStamp = writer.stamp();
+    }
+    if (!written)
+        return -1; // the changes still count as unsaved
     m_changed = false;
-    m_fileName = sFile;
-    m_fileStamp = writer.stamp();
     return 0;
+}
+
+QString clsDictionary::FailureReason() const
+{
+    return m_failureReason;
 }
 
 bool clsDictionary::FileChangedOnDisk() const

@@ -35,6 +35,9 @@ public:
     bool setDictionaryCreated(const QString& vNewValue); // false: not a date-time, nothing changed
     qint32 OpenDictionary(const QString& sFile);         // 0 success, -1 failure
     qint32 SaveDictionary(const QString& sFile);         // 0 success, -1 failure
+    // Why the last OpenDictionary or SaveDictionary failed, in one or two sentences that name the
+    // file, for instance "words.dyb: No space left on device."; empty after a success.
+    QString FailureReason() const;
     // Whether another program has written FileName, or put another file in its place, since the
     // document last read or wrote it. A file that has gone has nothing to lose, and is not.
     bool FileChangedOnDisk() const;
@@ -77,6 +80,7 @@ private:
 
     QString m_fileName;
     FileStamp m_fileStamp; // FileName as last read or written
+    QString m_failureReason;
     bool m_changed = false;
     DictionaryContent m_content;
 };

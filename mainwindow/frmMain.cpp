@@ -319,7 +319,15 @@ bool frmMain::IsPassCorrect(QString& sPassword)
     return false;
 }
 
-void frmMain::showError(const QString& text)
+void frmMain::showError(const QString& text, const QString& why)
 {
-    QMessageBox::critical(this, tr("Error"), text);
+    QMessageBox box(QMessageBox::Critical, tr("Error"), text, QMessageBox::Ok, this);
+    box.setInformativeText(why);
+    // Qt makes the box as wide as its short text, which would wrap the reason after a few words.
+    if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"))) {
+        const QFontMetrics metrics = label->fontMetrics();
+        label->setMinimumWidth(
+            qMin(metrics.horizontalAdvance(why) + 1, 50 * metrics.averageCharWidth()));
+    }
+    box.exec();
 }

@@ -86,9 +86,11 @@ private:
     bool saveTo(const QString& sFile);
     bool saveAs();
     clsOpenSave* fileChooser();
+    QString pathTooLong() const;
     QVariantMap runDictionaryDialog(const QVariantMap& Properties);
     void closeOtherWindows();
-    void showError(const QString& text);
+    // An error box; why, when given, is its informative text below the text.
+    void showError(const QString& text, const QString& why = {});
 
     std::unique_ptr<frmWord> m_wordForm;
     std::unique_ptr<frmDictionary> m_dictionaryForm;

@@ -1,6 +1,7 @@
 #include "frmMain.h"
 
 #include <QFileInfo>
+#include <QLocale>
 #include <QMessageBox>
 
 #include "RecoveryCopy.h"
@@ -71,7 +72,7 @@ void frmMain::offerRecovery()
         }
         if (m_recovery->recover(copy))
             return; // the others wait for a later start
-        showError(tr("Could not open dictionary"));
+        showError(tr("Could not open dictionary"), m_recovery->failure());
     }
 }
 
@@ -105,7 +106,7 @@ bool frmMain::saveTo(const QString& sFile)
         m_recovery->settle();
         return true;
     }
-    showError(tr("Could not save dictionary"));
+    showError(tr("Could not save dictionary"), Dictionary->FailureReason());
     return false;
 }
 
@@ -114,7 +115,7 @@ bool frmMain::saveAs()
     fileChooser()->SaveFile(this, tr("Save dictionary"));
     QString file = OpenSave->File();
     if (OpenSave->PathTooLong())
-        showError(tr("Could not save dictionary"));
+        showError(tr("Could not save dictionary"), pathTooLong());
     if (file.isEmpty())
         return false;
     if (file.right(4).toLower() != QLatin1String(".dyb")) {
@@ -134,6 +135,12 @@ bool frmMain::isOwnFile(const QString& sFile) const
     const QString own = Dictionary->FileName();
     return !own.isEmpty() &&
            (sFile == own || (QFileInfo::exists(sFile) && QFileInfo(sFile) == QFileInfo(own)));
+}
+
+QString frmMain::pathTooLong() const
+{
+    return tr("This path is longer than the file system allows (%1 characters).")
+        .arg(QLocale().toString(OpenSave->MaxFile() - 1));
 }
 
 clsOpenSave* frmMain::fileChooser()
@@ -171,7 +178,7 @@ void frmMain::mnuOpenDictionary_Click()
     fileChooser()->OpenFile(this, tr("Open dictionary"));
     const QString file = OpenSave->File();
     if (OpenSave->PathTooLong())
-        showError(tr("Could not open dictionary"));
+        showError(tr("Could not open dictionary"), pathTooLong());
     if (file.isEmpty())
         return;
     Dictionary_Closing();
@@ -194,7 +201,7 @@ void frmMain::openFile(const QString& sFile)
     // A failed open leaves the document as it was, so the current dictionary stays, and so do
     // its unsaved changes, should the user have dropped them for the file that did not open.
     if (Dictionary->OpenDictionary(sFile) < 0) {
-        showError(tr("Could not open dictionary"));
+        showError(tr("Could not open dictionary"), Dictionary->FailureReason());
         m_recovery->settle();
     } else {
         fileChooser()->setInitialDir(QFileInfo(sFile).absolutePath());

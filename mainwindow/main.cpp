@@ -23,14 +23,41 @@ void describeCommandLine(QCommandLineParser& parser)
                                  QStringLiteral("[FILE]"));
 }
 
+// The command line without Qt's own options (-platform offscreen, -style=fusion, --reverse, ...),
+// which QApplication takes for itself: what is left is the program's, or a mistake, which is then
+// told without a display.
+QStringList withoutQtOptions(const QStringList& arguments)
+{
+    static const QStringList withValue{
+        "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+        "geometry", "qwindowicon", "icon", "qwindowtitle", "title", "session", "display",
+        "name", "style", "stylesheet"};
+    static const QStringList alone{"reverse", "widgetcount", "nograb", "dograb", "testability",
+                                   "qmljsdebugger"};
+    QStringList kept = arguments.mid(0, 1);
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
+        if (argument == QLatin1String("--")) {
+            kept += arguments.mid(i);
+            break;
+        }
+        const QString option = argument.startsWith(QLatin1String("--")) ? argument.mid(2)
+                               : argument.startsWith(QLatin1Char('-'))  ? argument.mid(1)
+                                                                        : QString();
+        const QString name = option.section(QLatin1Char('='), 0, 0);
+        if (withValue.contains(name))
+            i += option.contains(QLatin1Char('=')) ? 0 : 1;
+        else if (!alone.contains(name))
+            kept << argument;
+    }
+    return kept;
+}
+
 // Answers --help, --version and mistakes, with the status to exit with; -1 when the editor is to
-// start. Before the window system has taken its own options (-platform, -style, ...), a command
-// line that does not parse is left to the second look.
-int answerCommandLine(QCommandLineParser& parser, const QStringList& arguments, bool qtOptionsTaken)
+// start.
+int answerCommandLine(QCommandLineParser& parser, const QStringList& arguments)
 {
     const bool parsed = parser.parse(arguments);
-    if (!parsed && !qtOptionsTaken)
-        return -1;
     if (!parsed || parser.positionalArguments().size() > 1) {
         const QString mistake =
             parsed ? QStringLiteral("Only one file can be opened.") : parser.errorText();
@@ -63,12 +90,14 @@ void keepUnsavedChangesAtExit()
 // lexivault [FILE]: the editor, with FILE open when one is given, as a file manager starts it.
 int main(int argc, char* argv[])
 {
-    // --help and --version need no display, so they are answered before the window system starts.
+    // --help, --version and mistakes need no display, so they are answered before the window
+    // system starts.
     {
         const QCoreApplication withoutWindows(argc, argv);
         QCommandLineParser parser;
         describeCommandLine(parser);
-        if (const int status = answerCommandLine(parser, QCoreApplication::arguments(), false);
+        if (const int status =
+                answerCommandLine(parser, withoutQtOptions(QCoreApplication::arguments()));
             status >= 0)
             return status;
     }
@@ -80,7 +109,7 @@ int main(int argc, char* argv[])
 
     QCommandLineParser parser;
     describeCommandLine(parser);
-    if (const int status = answerCommandLine(parser, QApplication::arguments(), true); status >= 0)
+    if (const int status = answerCommandLine(parser, QApplication::arguments()); status >= 0)
         return status;
     const QStringList files = parser.positionalArguments();
     frmMain window;

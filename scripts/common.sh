@@ -3,7 +3,8 @@
 
 LEXIVAULT_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 LEXIVAULT_PACKAGES=(build-essential cmake qt6-base-dev libbenchmark-dev fonts-dejavu-core
-    dpkg-dev lintian desktop-file-utils appstream shared-mime-info xvfb xauth x11-utils xdotool)
+    dpkg-dev lintian desktop-file-utils appstream shared-mime-info xvfb xauth x11-utils xdotool
+    strace ntfs-3g)
 
 # Installs whichever of the given Debian packages is missing; does nothing when all are there.
 install_missing() {

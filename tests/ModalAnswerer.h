@@ -10,7 +10,8 @@
 // the action.
 //
 // Every answered window is described in seen as "title|text|icon|buttons", for instance
-// "Error|Could not save dictionary|Critical|Ok". A modal window that no answer expects is
+// "Error|Could not save dictionary|Critical|Ok"; a message box's informative text follows its
+// text on a line of its own. A modal window that no answer expects is
 // rejected, and an answer whose window does not show within five seconds is dropped with the rest
 // of the queue; both are recorded in failures, so that no test hangs.
 class ModalAnswerer : public QObject
@@ -40,7 +41,10 @@ private:
         const auto* input = qobject_cast<QInputDialog*>(window);
         const auto* buttons = window->findChild<QDialogButtonBox*>();
         const auto keys = QMetaEnum::fromType<QDialogButtonBox::StandardButtons>();
-        const QString text = box ? box->text() : input ? input->labelText() : "";
+        const QString informative = box && !box->informativeText().isEmpty()
+                                        ? '\n' + box->informativeText()
+                                        : QString();
+        const QString text = box ? box->text() + informative : input ? input->labelText() : "";
         const char* icon =
             box ? QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon()) : "";
         QString names = buttons ? keys.valueToKeys(buttons->standardButtons()) : "";

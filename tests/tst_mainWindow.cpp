@@ -16,13 +16,19 @@
 #include <QtTest>
 
 #ifdef Q_OS_UNIX
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 namespace {
 
 const QString kSaveQuestion = "Save|Do you want to save the changes|Question|Yes No";
-const QString kCannotSave = "Error|Could not save dictionary|Critical|Ok";
+const QString kTooLongPath = "This path is longer than the file system allows (4,095 characters).";
+// An error box whose informative text says why.
+QString cannot(const QString& what, const QString& why)
+{
+    return "Error|Could not " + what + " dictionary\n" + why + "|Critical|Ok";
+}
 const QString kChooser = "Save dictionary|||Save Cancel";
 const QString kReplace =
     "Save|precious.dyb already exists. Do you want to replace it?|Warning|Yes No";
@@ -291,15 +297,16 @@ private slots:
         QVERIFY(document->SaveDictionary(path("precious.dyb")) == 0);
         document->AddWord("λόγος", "");
         document->setFileName(path("gone/old.dyb"));
-        const QString pick = "type:" + path("precious");
+        const QString pick = "type:" + path("precious"),
+                      gone = "The folder " + path("gone") + " does not exist.";
         answer({"Yes", "Yes", "Ok", "Yes", "Cancel", "Yes", pick, "No", "Yes", "type:" + tooLong,
                 "Ok", "Yes", pick, "Yes", "No", "Yes", pick, "Yes", "Yes"});
         answerer->seen.clear();
         window->Dictionary_Closing();
         const QStringList once{kSaveQuestion, kChooser, kReplace};
         QCOMPARE(answerer->seen,
-                 QStringList({kSaveQuestion, kLossy, kCannotSave, kSaveQuestion, kChooser}) + once +
-                     QStringList({kSaveQuestion, kChooser, kCannotSave}) + once +
+                 QStringList({kSaveQuestion, kLossy, cannot("save", gone), kSaveQuestion, kChooser}) +
+                     once + QStringList({kSaveQuestion, kChooser, cannot("save", kTooLongPath)}) + once +
                      QStringList{kLossy} + once + QStringList{kLossy});
         clsDictionary saved;
         QVERIFY(saved.OpenDictionary(path("precious.dyb")) == 0 && !document->DictionaryChanged());
@@ -341,7 +348,64 @@ private slots:
         document->setFileName(path("gone/notes.dyb")); // its folder since removed
         answer({"Ok"});
         play({"mnuSave"});
-        QVERIFY(answerer->seen.last() == kCannotSave && document->DictionaryChanged());
+        QCOMPARE(answerer->seen.last(),
+                 cannot("save", "The folder " + path("gone") + " does not exist."));
+        QVERIFY(document->DictionaryChanged());
+    }
+
+    // A failed open or save says which file and why below the box's text: a file cut short, one
+    // that is no dictionary, a folder or a named pipe in its place, a path or a name too long, a
+    // text too long for the file, and, where root can mount them, a full disk and a read-only
+    // folder.
+    void failuresSayWhichFileAndWhy()
+    {
+        fillDictionary();
+        QVERIFY(document->SaveDictionary(path("cut.dyb")) == 0 &&
+                QFile::resize(path("cut.dyb"), 41) && QDir(folder.path()).mkdir("folder.dyb"));
+        QFile text(path("notes.txt"));
+        QVERIFY(text.open(QIODevice::WriteOnly) && text.write("Shopping list\n") == 14 &&
+                text.flush());
+        QList<std::pair<QString, QString>> opens{
+            {"cut.dyb", "cut.dyb is not a dictionary file: it ends after 41 bytes, but its words "
+                        "need at least 43."},
+            {"notes.txt", "notes.txt is not a dictionary file: it ends after 14 bytes, but its "
+                          "header needs at least 26,709."},
+            {"folder.dyb", "folder.dyb is a folder, not a file."},
+            {QString(250, 'd').repeated(20), kTooLongPath},
+            {QString(300, 'n'), "A name in this path is longer than the file system allows (255 "
+                                "characters)."}};
+        QList<std::pair<QString, QString>> saves{
+            {"long.dyb", "long.dyb cannot hold the description of \"long\": it takes 70,000 "
+                         "bytes, and a text in a dictionary file takes at most 65,535."}};
+#ifdef Q_OS_UNIX
+        QVERIFY(mkfifo(QFile::encodeName(path("pipe.dyb")), 0644) == 0);
+        opens.emplace_back("pipe.dyb", "pipe.dyb is a named pipe, not a file.");
+        saves.emplace_back("pipe.dyb", "pipe.dyb is a named pipe, not a file.");
+        const auto mount = [&](const QString& name, const QString& options) {
+            return QDir(folder.path()).mkdir(name) &&
+                   QProcess::execute("mount", {"-t", "tmpfs", "-o", options, name, path(name)}) == 0;
+        };
+        if (getuid() == 0 && mount("full", "size=16k") && mount("ro", "ro")) {
+            saves.emplace_back("full/full.dyb", "full.dyb: No space left on device.");
+            saves.emplace_back("ro/ro.dyb", "The folder " + path("ro") + " is read-only.");
+        }
+#endif
+        QStringList expected;
+        for (const auto& [file, why] : opens) {
+            answer({"Ok"});
+            window->openFromDesktop(path(file));
+            expected << cannot("open", why);
+        }
+        document->AddWord("long", "");
+        for (const auto& [file, why] : saves) {
+            // Too long for a file, or fits one but not 16 kB.
+            document->setWordDescription(3, QString(file == "long.dyb" ? 70000 : 30000, 'x'));
+            answer({"type:" + path(file), "Ok"});
+            play({"mnuSaveAs"});
+            expected << kChooser << cannot("save", why);
+        }
+        QProcess::execute("umount", {path("full"), path("ro")});
+        QCOMPARE(answerer->seen, expected);
     }
 
     // Open asks the save question after the choice and before the load; a file that cannot be
@@ -364,7 +428,7 @@ private slots:
         document->setWordName(0, "changed");
         window->openFromDesktop("missing.dyb");
         QCOMPARE(answerer->seen.last() + words() + QString::number(document->DictionaryChanged()),
-                 "Error|Could not open dictionary|Critical|Okchanged,b,c,unsaved1");
+                 cannot("open", "missing.dyb: No such file or directory.") + "changed,b,c,unsaved1");
         document->setDictionaryChanged(false);
         document->CreateDictionary();
         QFileOpenEvent fromFinder("other.dyb");
@@ -540,30 +604,6 @@ private slots:
         QCOMPARE(recoveryCopies().size(), 3);
     }
 
-    // --help and --version answer without a display; another option is a mistake, shown with the
-    // usage on standard error, and so are two files; "--" ends the options; Qt's options work.
-    void commandLine()
-    {
-        const auto lexivault = [](const QStringList& arguments) {
-            QProcess program; // on a machine without a display
-            program.setEnvironment(QProcess::systemEnvironment().filter(QRegularExpression(
-                                       "^(?!DISPLAY=|WAYLAND_DISPLAY=|QT_QPA_PLATFORM=)"))
-                                   << "QT_QPA_PLATFORM=xcb");
-            program.start(LEXIVAULT_PROGRAM, arguments);
-            const int status = program.waitForFinished() ? program.exitCode() : -1;
-            return QString::number(status) + '|' + program.readAllStandardOutput() + '|' +
-                   program.readAllStandardError();
-        };
-        const QString help = lexivault({"--help"}), files = lexivault({"--", "-a.dyb", "-b.dyb"}),
-                      mistake = lexivault({"-platform", "offscreen", "--bogus", "words.dyb"});
-        QCOMPARE(lexivault({"--version"}), "0|lexivault " LEXIVAULT_VERSION "\n|");
-        QVERIFY2(help.startsWith("0|Usage: " LEXIVAULT_PROGRAM " [options] [FILE]\n") &&
-                     files.startsWith("2||Only one file can be opened.\n\nUsage: ") &&
-                     mistake.startsWith("2||") &&
-                     mistake.contains("Unknown option 'bogus'.\n\nUsage: "),
-                 qPrintable(help + files + mistake));
-    }
-
     // A run fills every box from the bag, emptying those it does not name and ignoring keys that
     // name no box, and keeps the title on an empty caption. Enter
     // and Escape end nothing, whichever control has them; a button, a close by the window manager
@@ -662,8 +702,8 @@ private slots:
                                      fits, "too long", path("words.dyb "), path("other.dyb")}));
     }
 
-    // A run's first choice starts in the program's folder when the user may write there, else in
-    // the documents folder, else at home.
+    // A run's first choice starts in the program's folder when the user may write there and it
+    // is no system folder, else in the documents folder, else at home.
     void chooserStartsInAFolderTheUserMayWriteIn()
     {
 #ifndef Q_OS_UNIX
@@ -688,6 +728,9 @@ private slots:
                       inDocuments = QDir(home).mkdir("Documents") ? firstChoice() : "";
         QVERIFY(asAnotherUser(false));
         QCOMPARE(atHome + '|' + inDocuments, home + "/a|" + home + "/Documents/a");
+        // A folder the system keeps programs in is none, even for root, who may write there.
+        for (const QString system : {"/usr/bin", "/usr/local/bin", "/bin", "/opt"})
+            QCOMPARE(clsOpenSave::firstFolder(system), home + "/Documents");
 #endif
     }
 };

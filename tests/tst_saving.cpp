@@ -1,0 +1,388 @@
+// Saving and opening under faults: a save killed at any moment, on the machine's own file system
+// and on one without unnamed temporary files (NTFS through FUSE); a disk that fills up at any
+// byte; folders that refuse writes or syncs; system calls that fail or are interrupted, failed on
+// purpose with strace; links, owners and modes; the leftovers of saves that could not clean up.
+// Each outcome says what the file holds, what the document says, and what is left beside it.
+#include "FileSizeLimit.h"
+#include "clsDictionary.h"
+
+#include <QtTest>
+
+#ifdef Q_OS_UNIX
+#include <grp.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+template <typename T> QByteArray littleEndian(T value)
+{
+    QByteArray bytes(sizeof value, '\0');
+    qToLittleEndian(value, bytes.data());
+    return bytes;
+}
+
+// One word, "first", described "old one": what the faulty saves save over.
+const QByteArray kOld =
+    QByteArray(14, '\0') + littleEndian(0) + QByteArray("\x05\0first\x07\0old one", 16);
+
+QByteArray readBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
+}
+
+// What a folder holds besides the dictionary and a link to it.
+int leftovers(const QString& folder)
+{
+    const QStringList all = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                                   QDir::NoDotAndDotDot);
+    return int(all.size() - all.contains("saved.dyb") - all.contains("link.dyb"));
+}
+
+// Runs a program to its end, quietly; true when it succeeded.
+bool run(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.start(program, arguments);
+    return process.waitForFinished() && process.exitStatus() == QProcess::NormalExit &&
+           process.exitCode() == 0;
+}
+
+} // namespace
+
+class tst_saving : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_ntfs; // an NTFS file system mounted through FUSE, empty where none could be
+
+    QByteArray saved(clsDictionary& d, const QString& folder)
+    {
+        const QString file = folder + "/saved.dyb";
+        return d.SaveDictionary(file) == 0 ? readBytes(file) : "unsaved";
+    }
+
+#ifdef Q_OS_UNIX
+    // Saves d over a copy of kOld in folder in a child process, under a file-size limit, or in a
+    // folder of the given mode (as nobody, since permission bits do not stop root), and gives
+    // "saved"; "kept" for a failure that kept the file name and change flag; "unconfirmed" for
+    // one after the rename, which gave the document the file and kept the change flag; "killed"
+    // when killAfterUs >= 0 killed it that far into the save; "nobody" when it could not become
+    // nobody. Then what the file holds: "old", "new" (what whole holds) or "broken", and
+    // "stray" when anything else is in the folder.
+    QString saveInChild(clsDictionary& d, const QString& in, const QByteArray& whole,
+                        qint64 killAfterUs = -1, rlim_t sizeLimit = RLIM_INFINITY,
+                        mode_t folderMode = 0)
+    {
+        const QByteArray folder = QFile::encodeName(in), target = folder + "/saved.dyb";
+        const passwd* nobody = getpwnam("nobody");
+        const pid_t child = writeBytes(target, kOld) ? fork() : -1;
+        if (child == 0) { // only saves, and leaves without cleaning up what belongs to the parent
+            const FileSizeLimit full(sizeLimit);
+            if (folderMode &&
+                (chmod(folder, folderMode) != 0 ||
+                 (geteuid() == 0 && (!nobody || chown(target, nobody->pw_uid, 0) != 0 ||
+                                     setuid(nobody->pw_uid) != 0))))
+                _exit(3);
+            d.setFileName("before.dyb");
+            d.setDictionaryChanged(true);
+            const bool saved = d.SaveDictionary(target) == 0;
+            const bool kept = d.FileName() == "before.dyb" && d.DictionaryChanged();
+            const bool renamed = d.FileName() == target && d.DictionaryChanged() &&
+                                 !d.FileChangedOnDisk() && !d.FailureReason().isEmpty();
+            _exit(saved ? 0 : kept ? 1 : renamed ? 4 : 2);
+        }
+        if (child < 0) // never kill(-1), which is every process there is
+            return "no child";
+        if (killAfterUs >= 0 && usleep(useconds_t(killAfterUs)) == 0)
+            kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        const QByteArray bytes = readBytes(target);
+        const bool alone = chmod(folder, 0755) == 0 && leftovers(in) == 0;
+        const QString held = bytes == kOld ? " old" : bytes == whole ? " new" : " broken";
+        return QStringList{"saved", "kept", "broken", "nobody", "unconfirmed"}.value(
+                   WIFEXITED(status) ? WEXITSTATUS(status) : -1, "killed") +
+               held + (alone ? "" : " stray");
+    }
+
+    // Runs a save of d to path (or an open of it) in a child process that strace attaches to with
+    // the given arguments, which fail chosen calls. Gives the outcome as the child saw it: the
+    // status, the change flag, whether the file seems changed by another program, the words
+    // opened, and the reason for a failure.
+    QString traced(clsDictionary& d, const QString& path, bool save, const QStringList& strace)
+    {
+        int go[2], told[2];
+        if (pipe(go) != 0 || pipe(told) != 0)
+            return "no pipe";
+        const pid_t child = fork();
+        if (child < 0)
+            return "no child";
+        if (child == 0) {
+            char c;
+            while (read(go[0], &c, 1) < 0 && errno == EINTR) {
+            }
+            const int status = save ? d.SaveDictionary(path) : d.OpenDictionary(path);
+            const QByteArray outcome =
+                QString("%1 %2%3 %4|%5")
+                    .arg(status)
+                    .arg(d.DictionaryChanged())
+                    .arg(d.FileChangedOnDisk())
+                    .arg(d.WordCount() + 1)
+                    .arg(d.FailureReason())
+                    .toUtf8();
+            while (write(told[1], outcome.constData(), outcome.size()) < 0 && errno == EINTR) {
+            }
+            _exit(0);
+        }
+        ::close(go[0]);
+        ::close(told[1]);
+        QProcess tracer; // which says on standard error once it has attached
+        tracer.setReadChannel(QProcess::StandardError);
+        tracer.start("strace", QStringList{"-o", "/dev/null", "-p", QString::number(child)} + strace);
+        for (QByteArray said; !said.contains("attached") && tracer.waitForReadyRead(5000);)
+            said += tracer.readAll();
+        const bool wrote = write(go[1], "g", 1) == 1;
+        QFile outcome;
+        outcome.open(told[0], QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+        const QString seen = outcome.readAll();
+        ::close(go[1]);
+        waitpid(child, nullptr, 0);
+        tracer.waitForFinished();
+        return wrote && tracer.exitCode() == 0 ? seen : "strace failed: " + tracer.errorString();
+    }
+#endif
+
+private slots:
+    void initTestCase()
+    {
+#ifdef Q_OS_UNIX
+        // Others may pass through, as the saves as nobody must.
+        QVERIFY(chmod(QFile::encodeName(m_dir.path()), 0711) == 0);
+        // An NTFS image of 64 MB, made and mounted where the tools and the rights are there.
+        const QString image = m_dir.filePath("ntfs.img"), mount = m_dir.filePath("ntfs");
+        QFile file(image);
+        if (geteuid() == 0 && QFile::exists("/dev/fuse") && file.open(QIODevice::WriteOnly) &&
+            file.resize(64 << 20) && QDir().mkdir(mount) &&
+            run("mkntfs", {"-Q", "-F", "-q", image}) && run("ntfs-3g", {image, mount}))
+            m_ntfs = mount;
+#endif
+    }
+
+    void cleanupTestCase()
+    {
+        if (!m_ntfs.isEmpty())
+            run("umount", {m_ntfs});
+    }
+
+#ifdef Q_OS_UNIX
+    // Killed at any moment, a save leaves the old file or the new one, whole, and no other; the
+    // next save removes what it left. A disk that fills up at any byte of a save, the last one
+    // included, fails the save, leaves the old file, the file name and the change flag as they
+    // were, and leaves nothing beside it; with room for the whole file the save succeeds: every
+    // limit for a small dictionary, which is written in one piece, and the limits around the
+    // 1 MiB pieces of a large one. A folder that refuses writes fails the save too. One whose
+    // entries cannot be synced after the rename fails it as well, but the document then belongs
+    // to the new file, and does not take it for another program's.
+    void savesUnderFaults_data()
+    {
+        QTest::addColumn<QString>("fileSystem");
+        QTest::newRow("the machine's own") << "own";
+        QTest::newRow("NTFS through FUSE, without unnamed temporary files") << "ntfs";
+    }
+
+    void savesUnderFaults()
+    {
+        QFETCH(QString, fileSystem);
+        const QString folder = fileSystem == "own" ? m_dir.filePath("own") : m_ntfs;
+        if (folder.isEmpty())
+            QSKIP("No NTFS could be mounted: that needs root, /dev/fuse, mkntfs and ntfs-3g");
+        QVERIFY(QDir().mkpath(folder));
+        clsDictionary small, large;
+        for (int i = 0; i < 200000; ++i)
+            (i < 20 ? small : large).AddWord(QString("word%1").arg(i), "added");
+        // The large one as opened, its words written straight from the bytes read, and one more.
+        QVERIFY(saved(large, folder) != "unsaved" &&
+                large.OpenDictionary(folder + "/saved.dyb") == 0);
+        large.AddWord("extra", "");
+        const QByteArray whole = saved(large, folder);
+        QCOMPARE(saveInChild(large, folder, whole), "saved new");
+        QElapsedTimer save;
+        save.start();
+        saved(large, folder);
+        const qint64 saveUs = save.nsecsElapsed() / 1000;
+        for (int kill = 0; kill < 50; ++kill) {
+            // Spread over the save and a little past it, so that some kills come after the end.
+            const double at = (kill + QRandomGenerator::global()->generateDouble()) / 50;
+            const QString outcome = saveInChild(large, folder, whole, qint64(at * 1.2 * saveUs));
+            QVERIFY2(outcome.startsWith("killed old") || outcome.startsWith("killed new") ||
+                         outcome == "saved new",
+                     qPrintable(outcome));
+        }
+        for (clsDictionary* d : {&small, &large}) {
+            const QByteArray bytes = saved(*d, folder);
+            QList<qint64> limits{bytes.size() - 1, bytes.size()};
+            for (qint64 limit = 0; d == &small && limit < bytes.size() - 1; ++limit)
+                limits << limit;
+            for (qint64 mib = 1 << 20; d == &large && mib < bytes.size(); mib += 1 << 20)
+                limits << mib - 1 << mib << mib + 1;
+            for (const qint64 limit : limits)
+                QCOMPARE(saveInChild(*d, folder, bytes, -1, limit),
+                         limit < bytes.size() ? "kept old" : "saved new");
+        }
+        if (fileSystem == "ntfs")
+            return; // whose modes are fixed at mount time
+        QCOMPARE(saveInChild(small, folder, "", -1, RLIM_INFINITY, 0555), "kept old");
+        // A folder that cannot be read cannot be synced: the rename may not last.
+        QCOMPARE(saveInChild(small, folder, saved(small, folder), -1, RLIM_INFINITY, 0333),
+                 "unconfirmed new");
+    }
+
+    // Calls failed on purpose in a save by root through a link to a file of another owner, or in
+    // an open: a signal fails nothing; a failure before the rename keeps the old file, one after
+    // it the new. Whatever fails, the link stays a link, the file keeps its owner, group and mode,
+    // the reason names the file, and the next save leaves nothing beside it.
+    void failedCalls_data()
+    {
+        QTest::addColumn<bool>("save");
+        QTest::addColumn<QStringList>("strace");
+        QTest::addColumn<QString>("outcome"); // as traced gives it, what the file holds, leftovers
+        const QString calls = "openat,read,write,newfstatat,fstat,statx,readlink,rename,unlink,"
+                              "flock,fsync,fchown,fchmod,getdents64:error=EINTR:when=1";
+        const QStringList interrupted{"-e", "inject=" + calls, "-e", "inject=close:error=EINTR"};
+        const QString file = m_dir.filePath("shared/saved.dyb"), eio = ": Input/output error.";
+        QTest::newRow("a signal in every call of a save") << true << interrupted << "0 00 2| new 0 0";
+        QTest::newRow("a signal in every call of an open") << false << interrupted << "0 00 1| old 0 0";
+        QTest::newRow("the link cannot be read")
+            << true << QStringList{"-e", "inject=readlink:error=EIO"}
+            << "-1 10 2|link.dyb" + eio + " old 0 0";
+        // With -P, the save goes to that path, and only calls on it fail.
+        const QString looks = "inject=newfstatat,statx,lstat:error=EIO:when=";
+        QTest::newRow("the file cannot be looked at")
+            << true << QStringList{"-P", file, "-e", looks + "1+"}
+            << "-1 10 2|saved.dyb" + eio + " old 0 0";
+        QTest::newRow("the file can be looked at once")
+            << true << QStringList{"-P", file, "-e", looks + "2+"} << "0 00 2| new 0 0";
+        QTest::newRow("the link can be looked at once")
+            << true << QStringList{"-P", m_dir.filePath("link.dyb"), "-e", looks + "2+"}
+            << "0 00 2| new 0 0";
+        QTest::newRow("the rename and the removal fail")
+            << true << QStringList{"-e", "inject=rename,unlink:error=EIO"}
+            << "-1 10 2|link.dyb" + eio + " old 1 0";
+        QTest::newRow("the folder cannot be synced after the rename")
+            << true << QStringList{"-e", "inject=fsync:error=EIO:when=2"}
+            << "-1 10 2|link.dyb holds the new words, but the disk did not confirm the save "
+               "(Input/output error): a power cut could still undo it. new 0 0";
+        QTest::newRow("the disk is full")
+            << true << QStringList{"-e", "inject=write:error=ENOSPC:when=1"}
+            << "-1 10 2|link.dyb: No space left on device. old 0 0";
+    }
+
+    void failedCalls()
+    {
+        QFETCH(bool, save);
+        QFETCH(QStringList, strace);
+        if (geteuid() != 0 || QStandardPaths::findExecutable("strace").isEmpty())
+            QSKIP("Files of another owner need root, and failed calls strace");
+        const QString folder = m_dir.filePath("shared"), file = folder + "/saved.dyb",
+                      link = m_dir.filePath("link.dyb");
+        QFile::remove(link);
+        QVERIFY(QDir().mkpath(folder) && writeBytes(file, kOld) &&
+                chown(QFile::encodeName(file), 1, 4242) == 0 &&
+                chmod(QFile::encodeName(file), 0640) == 0 && QFile::link(file, link));
+        clsDictionary d, held;
+        d.AddWord("one", "");
+        d.AddWord("two", "");
+        const qsizetype only = strace.indexOf("-P");
+        QString outcome = traced(d, only >= 0 ? strace.at(only + 1) : link, save, strace);
+        struct stat linked, kept;
+        QVERIFY(lstat(QFile::encodeName(link), &linked) == 0 && S_ISLNK(linked.st_mode) &&
+                stat(QFile::encodeName(file), &kept) == 0);
+        QCOMPARE(QString::asprintf("%u:%u %o", kept.st_uid, kept.st_gid, kept.st_mode & 07777),
+                 "1:4242 640");
+        const int left = leftovers(folder); // before the open, which removes them
+        const bool isNew = held.OpenDictionary(file) == 0 && held.WordCount() == 1;
+        outcome += readBytes(file) == kOld ? " old " : isNew ? " new " : " broken ";
+        outcome += QString::number(left);
+        QVERIFY(d.SaveDictionary(link) == 0);
+        outcome += ' ' + QString::number(leftovers(folder));
+        QTEST(outcome, "outcome");
+    }
+
+    // An open or a save of a file removes the leftovers of its earlier saves that nobody holds,
+    // and nothing else: not one that a running save holds, nor one of another file, nor a file
+    // of the user's whose name only looks like one.
+    void leftoversOfEarlierSavesGo()
+    {
+        const QString folder = m_dir.filePath("left");
+        const QStringList names{".d.dyb.lexivault-Abc12345", ".d.dyb.lexivault-Held1234",
+                                ".e.dyb.lexivault-Abc12345", "d.dyb.lexivault-Abc12345",
+                                ".d.dyb.lexivault-Abc1234", "d.dyb"};
+        QVERIFY(QDir().mkpath(folder));
+        for (const QString& name : names)
+            QVERIFY(writeBytes(folder + '/' + name, kOld));
+        QFile held(folder + '/' + names.at(1)); // as a running save holds its file
+        QVERIFY(held.open(QIODevice::ReadOnly) && flock(held.handle(), LOCK_EX) == 0);
+        clsDictionary d;
+        // The open removes one, the save another that came after it.
+        QVERIFY(d.OpenDictionary(folder + "/d.dyb") == 0 &&
+                writeBytes(folder + "/.d.dyb.lexivault-Zz99Zz99", kOld) &&
+                d.SaveDictionary(folder + "/d.dyb") == 0 && !QFile::exists(folder + '/' + names.at(0)));
+        QStringList kept = names.mid(1);
+        kept.sort();
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name), kept);
+    }
+
+    // A save keeps the replaced file's mode exactly, and its owner and group as far as the saver
+    // may: root keeps both, through a link too, which stays a link; a member of the file's group
+    // who does not own it keeps the group.
+    void saveKeepsOwnerGroupAndMode()
+    {
+        if (geteuid() != 0)
+            QSKIP("Files of other owners, and a saver who is another user, need root");
+        const gid_t group = 4242;
+        const QByteArray folder = QFile::encodeName(m_dir.filePath("owned")),
+                         file = folder + "/kept.dyb",
+                         link = QFile::encodeName(m_dir.filePath("owned.dyb"));
+        QVERIFY(chmod(QFile::encodeName(m_dir.path()), 0711) == 0 && mkdir(folder, 0) == 0 &&
+                chmod(folder, 0770) == 0 && chown(folder, 0, group) == 0 &&
+                symlink(file, link) == 0);
+        QStringList kept;
+        clsDictionary d;
+        for (const bool asRoot : {true, false}) {
+            QVERIFY(writeBytes(file, kOld) && chown(file, 1, group) == 0 &&
+                    chmod(file, asRoot ? 0440 : 0660) == 0);
+            const pid_t child = fork();
+            if (child == 0) { // saves as root through the link, or as nobody in the file's group
+                const bool as = asRoot || (setgroups(1, &group) == 0 && setgid(65534) == 0 &&
+                                           setuid(65534) == 0);
+                _exit(as && d.SaveDictionary(asRoot ? link : file) == 0 ? 0 : 1);
+            }
+            int status = 0;
+            struct stat linked, saved;
+            QVERIFY(waitpid(child, &status, 0) == child && lstat(link, &linked) == 0 &&
+                    stat(file, &saved) == 0 && S_ISLNK(linked.st_mode));
+            kept << QString::asprintf("%d %u:%u %o", WEXITSTATUS(status), saved.st_uid,
+                                      saved.st_gid, saved.st_mode & 07777);
+        }
+        QCOMPARE(kept, QStringList({"0 1:4242 440", "0 65534:4242 660"}));
+    }
+#endif
+};
+
+QTEST_GUILESS_MAIN(tst_saving)
+#include "tst_saving.moc"
