@@ -163,6 +163,26 @@ bool clsDictionary::FileChangedOnDisk() const
     return now.exists && now != m_fileStamp;
 }
 
+bool clsDictionary::IsOwnFile(const QString& sFile) const
+{
+    if (m_fileName.isEmpty())
+        return false;
+    if (sFile == m_fileName)
+        return true;
+    const FileStamp chosen = PlatformFile::stampOf(sFile), own = PlatformFile::stampOf(m_fileName);
+    // A system that names no inode cannot tell two files apart this way.
+    return chosen.exists && own.exists && chosen.inode != 0 && chosen.inode == own.inode &&
+           chosen.device == own.device;
+}
+
+bool clsDictionary::IsExistingFile(const QString& sFile)
+{
+    PlatformFile::Status status;
+    int error = 0;
+    return PlatformFile::statusOf(sFile, status, error) &&
+           status.kind == PlatformFile::Kind::Regular;
+}
+
 bool clsDictionary::CanStoreEveryText() const
 {
     return DictionaryWriter::encodesExactly(m_content);

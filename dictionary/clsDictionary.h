@@ -41,6 +41,11 @@ public:
     // Whether another program has written FileName, or put another file in its place, since the
     // document last read or wrote it. A file that has gone has nothing to lose, and is not.
     bool FileChangedOnDisk() const;
+    // Whether sFile is the file the dictionary belongs to: the same name or, when both exist, the
+    // same file under another name (a symbolic or a hard link, another spelling of its path).
+    bool IsOwnFile(const QString& sFile) const;
+    // Whether sFile names an existing regular file, or a link to one.
+    static bool IsExistingFile(const QString& sFile);
     // Whether the file can hold every text as it is; a character its code page lacks is saved
     // as '?'.
     bool CanStoreEveryText() const;

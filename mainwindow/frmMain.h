@@ -82,7 +82,6 @@ private:
     bool hasUnsavedWork() const;
     bool askToSaveChanges();
     bool confirmSave(const QString& text);
-    bool isOwnFile(const QString& sFile) const;
     bool saveTo(const QString& sFile);
     bool saveAs();
     clsOpenSave* fileChooser();

@@ -93,7 +93,7 @@ bool frmMain::confirmSave(const QString& text)
 // to the dictionary's own file, or letters the file cannot hold. True when it saved.
 bool frmMain::saveTo(const QString& sFile)
 {
-    if (isOwnFile(sFile) && Dictionary->FileChangedOnDisk() &&
+    if (Dictionary->IsOwnFile(sFile) && Dictionary->FileChangedOnDisk() &&
         !confirmSave(tr("%1 has been changed by another program. Do you want to replace it?")
                          .arg(QFileInfo(sFile).fileName())))
         return false;
@@ -122,19 +122,11 @@ bool frmMain::saveAs()
         file += QLatin1String(".dyb");
         OpenSave->setFile(file);
     }
-    if (QFileInfo(file).isFile() && !isOwnFile(file) &&
+    if (clsDictionary::IsExistingFile(file) && !Dictionary->IsOwnFile(file) &&
         !confirmSave(
             tr("%1 already exists. Do you want to replace it?").arg(QFileInfo(file).fileName())))
         return false;
     return saveTo(file);
-}
-
-// The same name, or another name of the same existing file (through a link, say).
-bool frmMain::isOwnFile(const QString& sFile) const
-{
-    const QString own = Dictionary->FileName();
-    return !own.isEmpty() &&
-           (sFile == own || (QFileInfo::exists(sFile) && QFileInfo(sFile) == QFileInfo(own)));
 }
 
 QString frmMain::pathTooLong() const
