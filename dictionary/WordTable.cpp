@@ -2,42 +2,17 @@
 
 #include <QVarLengthArray>
 
-void WordTable::adopt(QByteArray bytes, QVector<qint64> records)
+void WordTable::adopt(QByteArray bytes, QVector<qint64> entries)
 {
     m_bytes = std::move(bytes);
-    m_records = std::move(records);
+    m_records = std::move(entries);
     m_edited.clear();
     m_emptied = 0;
     m_index.clear();
     // The records follow each other from the first on.
-    m_storedBytes =
-        m_records.isEmpty() ? 0 : recordEnd(m_records.constLast()) - m_records.constFirst();
-    markNotLatin1();
-}
-
-// Turns each record's offset into its entry, marking the records whose texts hold a byte that is
-// not Latin-1. The block is searched for such bytes as a whole, as most hold few or none; a byte
-// found in a record's counts marks it too, which only costs it the slower decoding.
-void WordTable::markNotLatin1()
-{
-    const qsizetype count = m_records.size();
-    const qint64 end = count > 0 ? recordEnd(m_records.constLast()) : 0;
-    qint64 from = count > 0 ? m_records.constFirst() : 0;
-    qsizetype record = 0;
-    while (from < end) {
-        const qint64 found =
-            from + Windows1252::findNotLatin1(m_bytes.constData() + from, end - from);
-        if (found == end)
-            break;
-        // The records before the one that holds the byte are Latin-1 throughout.
-        while (record + 1 < count && m_records.at(record + 1) <= found)
-            m_records[record++] *= 2;
-        const qint64 offset = m_records.at(record);
-        m_records[record++] = 2 * offset + 1;
-        from = recordEnd(offset);
-    }
-    for (; record < count; ++record)
-        m_records[record] *= 2;
+    m_storedBytes = m_records.isEmpty()
+                        ? 0
+                        : recordEnd(m_records.constLast() >> 1) - (m_records.constFirst() >> 1);
 }
 
 void WordTable::clear()

@@ -20,9 +20,11 @@
 class WordTable
 {
 public:
-    // Takes the bytes of a file and where each of its word records starts, in order. The caller
-    // has checked that every record lies whole within the bytes.
-    void adopt(QByteArray bytes, QVector<qint64> records);
+    // Takes the bytes of a file and, for each of its word records in order, twice where it starts,
+    // plus one when its texts hold a byte that is not Latin-1 (Windows1252::findNotLatin1; one in
+    // its counts only costs it the slower decoding). The caller has checked that every record lies
+    // whole within the bytes.
+    void adopt(QByteArray bytes, QVector<qint64> entries);
     void clear(); // no words, no storage
 
     qsizetype size() const { return m_records.size(); }
@@ -72,7 +74,6 @@ private:
         const qint64 description = descriptionAt(record);
         return description + 2 + countAt(description);
     }
-    void markNotLatin1();
     void forget(qsizetype index);
     void dropLeftovers();
     // Most texts hold no byte of 0x80 to 0x9F, and those that opened so are decoded without
