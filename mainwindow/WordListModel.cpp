@@ -4,14 +4,17 @@
 
 namespace {
 
-// Words the document prepares for typing in one go: a few milliseconds' work.
+// Words the document prepares for typing in one go, a few milliseconds' work, and the pause
+// between two goes, in which the window paints and answers the user first.
 constexpr qint32 kWordsAtATime = 1 << 18;
+constexpr int kPauseMs = 10;
 
 } // namespace
 
 WordListModel::WordListModel(const clsDictionary* dictionary, QObject* parent)
     : QAbstractListModel(parent), m_dictionary(dictionary)
 {
+    m_indexer.setInterval(kPauseMs);
     connect(&m_indexer, &QTimer::timeout, this, &WordListModel::indexSomeWords);
 }
 
