@@ -99,9 +99,12 @@ bool DictionaryReader::readWords(WordTable& words)
         count * kSmallestRecord > bytesLeft())
         return false;
 
+    // With room for a sixteenth more, so that the first words added after the open do not copy
+    // an index of millions to a larger block, which the C library does where it placed it among
+    // its small blocks, as it does once it has given back one of its size.
     QVector<qint64> records;
-    records.reserve(count);
-    adviseLargePages(records.constData(), count * qint64(sizeof(qint64)));
+    records.reserve(count + count / 16);
+    adviseLargePages(records.constData(), records.capacity() * qint64(sizeof(qint64)));
     qint64 at = m_position;
     // The bytes are searched for one that is not Latin-1 as the records come to them, while they
     // are still at hand from the read. The first from the last search on lies at notLatin1, or
