@@ -96,14 +96,26 @@ bool DictionaryReader::readWords(WordTable& words)
                                              "hold")
                                   .arg(FailureText::number(count), FailureText::number(m_fileSize)));
 
+    // With room for a sixteenth more, so that the first words added after the open do not copy
+    // an index of millions to a larger block, which the C library does where it placed it among
+    // its small blocks, as it does once it has given back one of its size.
     QVector<qint64> records;
-    records.reserve(count);
-    PlatformFile::adviseLargePages(records.constData(), count * qint64(sizeof(qint64)));
+    records.reserve(count + count / 16);
+    PlatformFile::adviseLargePages(records.constData(),
+                                   records.capacity() * qint64(sizeof(qint64)));
     qint64 at = m_position;
+    // The bytes are searched for one that is not Latin-1 as the records come to them, while they
+    // are still at hand from the read. The first from the last search on lies at notLatin1, or
+    // none before it when it is where that search ended: the one record that reaches past that
+    // counts as holding one, which only costs it the slower decoding.
+    qint64 notLatin1 = -1;
     while (records.size() < count) {
         const qint64 end = recordEnd(at);
         if (end <= m_buffer.size()) {
-            records.append(at);
+            if (notLatin1 < at)
+                notLatin1 = at + Windows1252::findNotLatin1(m_buffer.constData() + at,
+                                                            m_buffer.size() - at);
+            records.append(2 * at + (notLatin1 < end));
             at = end;
             continue;
         }

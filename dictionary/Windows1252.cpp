@@ -26,22 +26,28 @@ bool isInHighControlRange(char16_t c)
 
 } // namespace
 
-// A byte of 0x80 to 0x9F begins with the bits 100. Thirty-two bytes are looked at together, as
-// four words of eight: a byte of x below is zero exactly where a byte begins so, and the classic
-// test for a zero byte finds one. Only a block that holds one is looked at byte by byte.
+// A byte of 0x80 to 0x9F begins with the bits 100. Sixty-four bytes are looked at together, as
+// eight words of eight: where no byte has its top bit set, as in English text, none is such a
+// byte; otherwise a byte of x below is zero exactly where a byte begins so, and the classic test
+// for a zero byte finds one. Only a block that holds one is looked at byte by byte.
 qsizetype Windows1252::findNotLatin1(const char* bytes, qsizetype size)
 {
     constexpr quint64 kOnes = 0x0101010101010101, kTops = 0x8080808080808080;
-    const auto highControlsIn = [](const char* at) {
-        quint64 eight;
-        std::memcpy(&eight, at, sizeof eight);
-        const quint64 x = (eight & 0xE0E0E0E0E0E0E0E0) ^ kTops;
-        return (x - kOnes) & ~x & kTops;
-    };
     qsizetype i = 0;
-    for (; i + 32 <= size; i += 32) {
-        if (highControlsIn(bytes + i) | highControlsIn(bytes + i + 8) |
-            highControlsIn(bytes + i + 16) | highControlsIn(bytes + i + 24))
+    for (; i + 64 <= size; i += 64) {
+        quint64 eight[8];
+        std::memcpy(eight, bytes + i, sizeof eight);
+        quint64 tops = 0;
+        for (const quint64 word : eight)
+            tops |= word;
+        if ((tops & kTops) == 0)
+            continue;
+        quint64 found = 0;
+        for (const quint64 word : eight) {
+            const quint64 x = (word & 0xE0E0E0E0E0E0E0E0) ^ kTops;
+            found |= (x - kOnes) & ~x & kTops;
+        }
+        if (found)
             break;
     }
     for (; i < size; ++i) {

@@ -1,39 +1,18 @@
 #include "WordTable.h"
 
-void WordTable::adopt(QByteArray bytes, QVector<qint64> records)
+#include <QVarLengthArray>
+
+void WordTable::adopt(QByteArray bytes, QVector<qint64> entries)
 {
     m_bytes = std::move(bytes);
-    m_records = std::move(records);
+    m_records = std::move(entries);
     m_edited.clear();
     m_emptied = 0;
+    m_index.clear();
     // The records follow each other from the first on.
-    m_storedBytes =
-        m_records.isEmpty() ? 0 : recordEnd(m_records.constLast()) - m_records.constFirst();
-    markNotLatin1();
-}
-
-// Turns each record's offset into its entry, marking the records whose texts hold a byte that is
-// not Latin-1. The block is searched for such bytes as a whole, as most hold few or none; a byte
-// found in a record's counts marks it too, which only costs it the slower decoding.
-void WordTable::markNotLatin1()
-{
-    const qsizetype count = m_records.size();
-    const qint64 end = count > 0 ? recordEnd(m_records.constLast()) : 0;
-    qint64 from = count > 0 ? m_records.constFirst() : 0;
-    qsizetype record = 0;
-    while (from < end) {
-        const qint64 found = from + Windows1252::findNotLatin1(m_bytes.constData() + from, end - from);
-        if (found == end)
-            break;
-        // The records before the one that holds the byte are Latin-1 throughout.
-        while (record + 1 < count && m_records.at(record + 1) <= found)
-            m_records[record++] *= 2;
-        const qint64 offset = m_records.at(record);
-        m_records[record++] = 2 * offset + 1;
-        from = recordEnd(offset);
-    }
-    for (; record < count; ++record)
-        m_records[record] *= 2;
+    m_storedBytes = m_records.isEmpty()
+                        ? 0
+                        : recordEnd(m_records.constLast() >> 1) - (m_records.constFirst() >> 1);
 }
 
 void WordTable::clear()
@@ -43,11 +22,92 @@ void WordTable::clear()
     m_edited = QVector<WordEntry>();
     m_storedBytes = 0;
     m_emptied = 0;
+    m_index.clear();
+}
+
+qsizetype WordTable::findWord(const QString& prefix, qsizetype from) const
+{
+    QVarLengthArray<char16_t, 64> folded(prefix.size());
+    for (qsizetype i = 0; i < prefix.size(); ++i)
+        folded[i] = prefix.at(i).toCaseFolded().unicode();
+    const WordIndex::Range range = WordIndex::rangeOf(prefix);
+    const qsizetype count = size();
+    from = from >= 0 && from < count ? from : 0;
+    const qsizetype found = findIn(from, count, prefix, folded.constData(), range);
+    return found >= 0 ? found : findIn(0, from, prefix, folded.constData(), range);
+}
+
+bool WordTable::indexWords(qsizetype count) const
+{
+    indexUpTo(m_index.size() + count);
+    return m_index.size() == size();
+}
+
+// The first word from index to end that begins with prefix, whose characters folded are given,
+// or -1. The words are indexed as far as the search comes, a stretch at a time.
+qsizetype WordTable::findIn(qsizetype index, qsizetype end, const QString& prefix,
+                            const char16_t* folded, const WordIndex::Range& range) const
+{
+    constexpr qsizetype kStretch = 64 * WordIndex::kRunLength;
+    qsizetype run = -1;
+    while (index < end) {
+        if (index >= m_index.size()) {
+            indexUpTo(index + kStretch);
+            run = -1;
+        }
+        run = run < 0 ? m_index.runOf(index) : run + 1;
+        const qsizetype runEnd = qMin(end, m_index.runEnd(run));
+        if (m_index.mayHold(run, range)) {
+            for (; index < runEnd; ++index) {
+                if (startsWith(index, prefix, folded))
+                    return index;
+            }
+        }
+        index = runEnd;
+    }
+    return -1;
+}
+
+// Whether the word at index begins with prefix, whose characters folded are given. A character of
+// a record is a byte, so a prefix longer than the record's word, or one with a surrogate, which
+// no byte folds to, does not begin it.
+bool WordTable::startsWith(qsizetype index, const QString& prefix, const char16_t* folded) const
+{
+    const qint64 entry = m_records.at(index);
+    if (entry < 0)
+        return m_edited.at(-1 - entry).Word.startsWith(prefix, Qt::CaseInsensitive);
+    const qint64 record = entry >> 1;
+    if (countAt(record) < prefix.size())
+        return false;
+    const auto* text = reinterpret_cast<const uchar*>(m_bytes.constData() + record + 2);
+    const std::array<char16_t, 256>& foldedBytes = WordIndex::foldedBytes();
+    for (qsizetype i = 0; i < prefix.size(); ++i) {
+        if (foldedBytes[text[i]] != folded[i])
+            return false;
+    }
+    return true;
+}
+
+WordIndex::Key WordTable::keyOf(qsizetype index) const
+{
+    const qint64 entry = m_records.at(index);
+    if (entry < 0)
+        return WordIndex::keyOf(m_edited.at(-1 - entry).Word);
+    const qint64 record = entry >> 1;
+    return WordIndex::keyOf(reinterpret_cast<const uchar*>(m_bytes.constData() + record + 2),
+                            countAt(record));
+}
+
+void WordTable::indexUpTo(qsizetype count) const
+{
+    for (qsizetype index = m_index.size(), end = qMin(count, size()); index < end; ++index)
+        m_index.add(keyOf(index));
 }
 
 void WordTable::setWord(qsizetype index, const QString& text)
 {
     edit(index).Word = text;
+    m_index.changed(index, keyOf(index));
 }
 
 void WordTable::setDescription(qsizetype index, const QString& text)
@@ -59,10 +119,13 @@ void WordTable::append(const QString& word, const QString& description)
 {
     m_edited.append(WordEntry{word, description});
     m_records.append(-qint64(m_edited.size()));
+    if (m_index.size() == size() - 1)
+        m_index.add(keyOf(size() - 1));
 }
 
 void WordTable::remove(qsizetype index)
 {
+    m_index.removed(index);
     forget(index);
     m_records.remove(index);
     if (m_records.isEmpty()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "WordEntry.h"
+#include "WordIndex.h"
 
 #include "Windows1252.h"
 
@@ -19,9 +20,11 @@
 class WordTable
 {
 public:
-    // Takes the bytes of a file and where each of its word records starts, in order. The caller
-    // has checked that every record lies whole within the bytes.
-    void adopt(QByteArray bytes, QVector<qint64> records);
+    // Takes the bytes of a file and, for each of its word records in order, twice where it starts,
+    // plus one when its texts hold a byte that is not Latin-1 (Windows1252::findNotLatin1; one in
+    // its counts only costs it the slower decoding). The caller has checked that every record lies
+    // whole within the bytes.
+    void adopt(QByteArray bytes, QVector<qint64> entries);
     void clear(); // no words, no storage
 
     qsizetype size() const { return m_records.size(); }
@@ -37,6 +40,15 @@ public:
         return entry >= 0 ? textAt(descriptionAt(entry >> 1), isLatin1(entry))
                           : m_edited.at(-1 - entry).Description;
     }
+    // The first word from index from on, then from the first word on, that begins with prefix,
+    // letter case ignored as QString::startsWith ignores it; -1 when none does. Records as read
+    // are compared in their bytes, and runs of words that the index shows none of begins so are
+    // passed over.
+    qsizetype findWord(const QString& prefix, qsizetype from) const;
+    // Indexes up to count more words for findWord, which otherwise indexes those it comes to;
+    // true once every word is indexed.
+    bool indexWords(qsizetype count) const;
+
     void setWord(qsizetype index, const QString& text);
     void setDescription(qsizetype index, const QString& text);
     void append(const QString& word, const QString& description);
@@ -52,14 +64,16 @@ public:
 
 private:
     static bool isLatin1(qint64 entry) { return (entry & 1) == 0; }
-    quint16 countAt(qint64 at) const { return qFromLittleEndian<quint16>(m_bytes.constData() + at); }
+    quint16 countAt(qint64 at) const
+    {
+        return qFromLittleEndian<quint16>(m_bytes.constData() + at);
+    }
     qint64 descriptionAt(qint64 record) const { return record + 2 + countAt(record); }
     qint64 recordEnd(qint64 record) const
     {
         const qint64 description = descriptionAt(record);
         return description + 2 + countAt(description);
     }
-    void markNotLatin1();
     void forget(qsizetype index);
     void dropLeftovers();
     // Most texts hold no byte of 0x80 to 0x9F, and those that opened so are decoded without
@@ -71,6 +85,11 @@ private:
                       : Windows1252::decode(text, countAt(at));
     }
     WordEntry& edit(qsizetype index);
+    bool startsWith(qsizetype index, const QString& prefix, const char16_t* folded) const;
+    qsizetype findIn(qsizetype index, qsizetype end, const QString& prefix, const char16_t* folded,
+                     const WordIndex::Range& range) const;
+    WordIndex::Key keyOf(qsizetype index) const;
+    void indexUpTo(qsizetype count) const;
 
     QByteArray m_bytes;
     // Per word: for a record as read, twice where it starts in m_bytes, plus one when its texts
@@ -78,6 +97,7 @@ private:
     // m_edited.
     QVector<qint64> m_records;
     QVector<WordEntry> m_edited;
-    qint64 m_storedBytes = 0; // of m_bytes, those of records still as read
-    qsizetype m_emptied = 0;  // entries of m_edited whose word was deleted
+    qint64 m_storedBytes = 0;  // of m_bytes, those of records still as read
+    qsizetype m_emptied = 0;   // entries of m_edited whose word was deleted
+    mutable WordIndex m_index; // of the first words, grown as they are searched or indexed
 };

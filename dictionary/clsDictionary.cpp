@@ -219,6 +219,16 @@ void clsDictionary::FillComboBox(QStringList& ComboBox) const
         ComboBox.append(m_content.Words.word(i));
 }
 
+qint32 clsDictionary::FindWord(const QString& sText, qint32 Index) const
+{
+    return qint32(m_content.Words.findWord(sText, Index));
+}
+
+bool clsDictionary::IndexWords(qint32 Count) const
+{
+    return m_content.Words.indexWords(Count);
+}
+
 void clsDictionary::CreateDictionary(const QString& sPassword, const QString& sAuthor,
                                      const QString& sName)
 {

@@ -54,6 +54,12 @@ public:
     void DeleteWord(qint32 Index);
     void
     FillComboBox(QStringList& ComboBox) const; // appends every word, index 0 first; never clears
+    // The first word from Index on, then from the first word on, that begins with sText, letter
+    // case ignored; -1 when none does. Index out of range searches from the first word.
+    qint32 FindWord(const QString& sText, qint32 Index) const;
+    // Prepares up to Count more words for FindWord, which otherwise prepares those it comes to
+    // itself; true once every word is prepared.
+    bool IndexWords(qint32 Count) const;
     void CreateDictionary(const QString& sPassword = {}, const QString& sAuthor = {},
                           const QString& sName = {});
 

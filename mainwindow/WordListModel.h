@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractListModel>
+#include <QTimer>
 
 class clsDictionary;
 
@@ -14,10 +15,18 @@ public:
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    // A view's search for the typed text, the first word from start on that begins with it,
+    // is left to the document, which reads no word as text to find it.
+    QModelIndexList match(const QModelIndex& start, int role, const QVariant& value, int hits = 1,
+                          Qt::MatchFlags flags = Qt::MatchFlags(Qt::MatchStartsWith |
+                                                                Qt::MatchWrap)) const override;
 
     // The document's words changed: the list shows them again, with nothing selected.
     void reload();
 
 private:
+    void indexSomeWords();
+
     const clsDictionary* m_dictionary;
+    QTimer m_indexer; // prepares the words for typing while the window is idle
 };

@@ -9,7 +9,6 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLayout>
-#include <QListView>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -20,6 +19,7 @@
 #include "FrameOverlay.h"
 #include "RecoveryCopy.h"
 #include "WordListModel.h"
+#include "WordListView.h"
 #include "clsDialog.h"
 #include "clsDictionary.h"
 #include "clsOpenSave.h"
@@ -91,19 +91,17 @@ void frmMain::createControls()
     auto* wordLabel = new QLabel(tr("Word"), client);
     wordLabel->setBuddy(cmbWord);
     wordLabel->hide();
-    // A million words must neither be measured for the width nor laid out one by one. A
-    // drop-down shown as a menu is as wide as its widest word, so it is shown as a list.
+    // Millions of words must neither be measured for the width nor laid out one by one. A
+    // drop-down shown as a menu is as wide as its widest word, so it is shown as a list, one
+    // that places its rows by arithmetic.
     cmbWord->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     cmbWord->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+    cmbWord->setView(new WordListView);
     m_words = new WordListModel(Dictionary, cmbWord);
-    cmbWord->setModel(m_words);
-    if (auto* view = qobject_cast<QListView*>(cmbWord->view())) {
-        view->setUniformItemSizes(true);
-        view->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-        // Qt made the list for a drop-down shown as a menu, which scrolls by arrows at its ends;
-        // a list shows where it is in its scroll bar, whose thumb the user drags.
-        view->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    }
+    cmbWord->setModel(m_words); // after the view, so that the combo box follows its selection
+    // A list shows where it is in its scroll bar, whose thumb the user drags, where a drop-down
+    // shown as a menu scrolls by arrows at its ends.
+    cmbWord->view()->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     // The list cannot be typed into, so its text changes only with the selection.
     connect(cmbWord, &QComboBox::currentIndexChanged, this, &frmMain::cmbWord_Change);
 

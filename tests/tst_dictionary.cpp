@@ -272,7 +272,7 @@ private slots:
         QVector<qint64> records;
         clsDictionary edited, built;
         for (char i = 0; i < 30; ++i) {
-            records << file.size();
+            records << 2 * file.size() + (i == 24);
             file += counted("w" + QByteArray::number(i)) +
                     counted(QByteArray(60000, i == 24 ? '\x9c' : 'a' + i));
             if (i < 10 || i > 25)
@@ -344,6 +344,53 @@ private slots:
         QStringList list{"kept"}; // FillComboBox appends, index 0 first
         d.FillComboBox(list);
         QCOMPARE(list, QStringList({"kept", "a"}));
+    }
+
+    // FindWord finds the first word from the index given on, then from the first word on, that
+    // QString::startsWith finds ignoring case: in the file's own letters (µ and Greek Μ fold
+    // alike, ß is not ss), in words as read, changed (to letters the file lacks too), added or
+    // moved up by deletions, before the words are indexed, while they are and after.
+    void findsWordsAsStartsWithIgnoringCase()
+    {
+        const QStringList kinds{"apple", "Äpfel", "ŠKODA", "škoda", "Œuvre",  "µm",   "Ÿes",
+                                "ab",    "",      "word",  "WORD",  "straße", "€uro", "z"};
+        clsDictionary source, d;
+        for (int i = 0; i < 448; ++i) // in runs of a kind, as the index likes them best
+            source.AddWord(kinds.at(i / 32) + QString::number(i % 32), "");
+        QVERIFY(source.SaveDictionary(path("find.dyb")) == 0 &&
+                d.OpenDictionary(path("find.dyb")) == 0);
+        QStringList wrong;
+        const auto check = [&](const QString& state) {
+            const qint32 count = d.WordCount() + 1;
+            for (const QString prefix : {"a", "AP", "äP", "škoda1", "ŠKOD", "œU", "Μ", "ÿ", "WORD3",
+                                         "word", "strasse", "ж", "жу", "𝔸", "€", "z7", "x"}) {
+                for (const qint32 from : {-1, 0, 1, 63, 64, 65, 127, count - 1, count}) {
+                    qint32 expected = -1;
+                    for (qint32 k = 0, start = from >= 0 && from < count ? from : 0;
+                         k < count && expected < 0; ++k) {
+                        if (d.WordName((start + k) % count).startsWith(prefix, Qt::CaseInsensitive))
+                            expected = (start + k) % count;
+                    }
+                    if (d.FindWord(prefix, from) != expected)
+                        wrong << state + ' ' + prefix + ' ' + QString::number(from);
+                }
+            }
+        };
+        check("read");
+        QVERIFY(d.OpenDictionary(path("find.dyb")) == 0 && !d.IndexWords(200));
+        d.setWordName(5, "Жук");
+        d.setWordName(250, "𝔸bc");
+        d.AddWord("ŠKODA17", "");
+        for (const qint32 index : {0, 64, 64, 99, 130, 300})
+            d.DeleteWord(index);
+        check("indexing");
+        QVERIFY(d.IndexWords(1000));
+        d.setWordName(70, "жара");
+        d.AddWord("apples", "");
+        for (const qint32 index : {1, 63, 127, 290})
+            d.DeleteWord(index);
+        check("indexed");
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(", ")));
     }
 
 #ifdef Q_OS_UNIX

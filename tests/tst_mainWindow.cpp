@@ -240,6 +240,36 @@ private slots:
         QCOMPARE(bars, "000000001");
     }
 
+    // Letters typed into the closed list select the next word that begins with them, whatever
+    // their case, with its description. The opened list shows the selected word among thousands;
+    // keys move through it and Enter picks a word; a click picks the one under the mouse.
+    void typingAndTheOpenedList()
+    {
+        for (int i = 0; i < 3000; ++i)
+            document->AddWord(QString("w%1").arg(i, 4, 10, QChar('0')), QString::number(i));
+        QTest::keyClicks(list, "W29");
+        const QString typed = shown().section('|', 2);
+        auto* view = list->view();
+        const auto picked = [&](const QList<int>& keys, int click = -1) {
+            list->showPopup();
+            const QModelIndex current = view->currentIndex();
+            QString seen =
+                QString::number(current.row()) + ' ' +
+                QString::number(view->viewport()->rect().contains(view->visualRect(current)) &&
+                                view->indexAt(view->visualRect(current).center()) == current);
+            for (const int key : keys)
+                QTest::keyClick(view, Qt::Key(key));
+            if (click >= 0)
+                QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                                  view->visualRect(view->model()->index(click, 0)).center());
+            return seen + ' ' + shown().section('|', 2) + ' ' + QString::number(view->isVisible());
+        };
+        list->setCurrentIndex(1500);
+        const QString byKeys = picked({Qt::Key_End, Qt::Key_Up, Qt::Key_Return});
+        QCOMPARE(typed + ' ' + byKeys + ' ' + picked({Qt::Key_PageUp, Qt::Key_Down}, 2990),
+                 "w2900|2900 1500 1 w2998|2998 0 2998 1 w2990|2990 0");
+    }
+
     // While a dialog waits, a command that would run a dialog again or change which words
     // there are brings the waiting dialog forward and does nothing else, from a button or a menu.
     void commandsWhileADialogWaitsBringItForward()
