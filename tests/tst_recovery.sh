@@ -15,17 +15,20 @@ fail() { echo "FAIL ($ending): $*"; exit 1; }
 export QT_QPA_PLATFORM=xcb XDG_DATA_HOME=$scratch/data
 copies=$scratch/data/Lexivault/recovery
 
-# Starts an X server on a free display, which it names once it takes connections; another
-# program that starts one at the same moment may take the same display, and then it starts again.
+# Starts an X server on a free display of a high number, away from those that other programs
+# start from; a display that another server takes at the same moment is given up for another.
+# The server does not reset when its last client leaves, which would refuse the next one a while.
 start_display() {
-    local named
-    for _ in $(seq 5); do
-        named=$(mktemp -p "$scratch")
-        Xvfb -displayfd 3 -screen 0 1024x768x24 3>"$named" 2>/dev/null &
+    for _ in $(seq 10); do
+        local number=$((200 + RANDOM % 800))
+        [ -e "/tmp/.X$number-lock" ] && continue
+        Xvfb ":$number" -nolisten tcp -noreset -screen 0 1024x768x24 2>/dev/null &
         server=$!
-        for _ in $(seq 100); do [ -s "$named" ] && break; sleep 0.1; done
-        export DISPLAY=:$(cat "$named")
-        xdotool getdisplaygeometry >/dev/null 2>&1 && return
+        export DISPLAY=:$number
+        for _ in $(seq 50); do
+            xdotool getdisplaygeometry >/dev/null 2>&1 && kill -0 "$server" 2>/dev/null && return
+            sleep 0.1
+        done
         { kill "$server" || true; wait "$server" || true; } 2>/dev/null
     done
     fail "no X server"
