@@ -1,5 +1,6 @@
 #include "PlatformFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -135,6 +136,21 @@ FileStamp stampFrom(HANDLE handle)
     return stamp;
 }
 
+// The \\?\ form of a path's full name, as Qt opens every file: the only form in which the
+// system takes paths past 260 characters. A share's \\server\name becomes \\?\UNC\server\name.
+QString longPathOf(const QString& path)
+{
+    const QString native = QDir::toNativeSeparators(path);
+    if (native.startsWith(QLatin1String("\\\\?\\")) || native.startsWith(QLatin1String("\\\\.\\")))
+        return native;
+    const auto* given = reinterpret_cast<const wchar_t*>(native.utf16());
+    QString full(GetFullPathNameW(given, 0, nullptr, nullptr), QChar());
+    full.resize(GetFullPathNameW(given, DWORD(full.size()), reinterpret_cast<wchar_t*>(full.data()),
+                                 nullptr));
+    return full.startsWith(QLatin1String("\\\\")) ? QLatin1String("\\\\?\\UNC") + full.mid(1)
+                                                  : QLatin1String("\\\\?\\") + full;
+}
+
 } // namespace
 
 // Windows has no named pipes among files, and a new file takes the permissions its folder gives
@@ -154,10 +170,10 @@ bool PlatformFile::isRegularOrAbsent(const QString& path)
 FileStamp PlatformFile::stampOf(const QString& path)
 {
     // Reading the attributes needs no share of the file, so another program's open is no obstacle.
-    const HANDLE handle = CreateFileW(reinterpret_cast<const wchar_t*>(path.utf16()),
-                                      FILE_READ_ATTRIBUTES,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE handle =
+        CreateFileW(reinterpret_cast<const wchar_t*>(longPathOf(path).utf16()),
+                    FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     const FileStamp stamp = stampFrom(handle);
     if (handle != INVALID_HANDLE_VALUE)
         CloseHandle(handle);
