@@ -6,7 +6,26 @@
 
 #include "frmMain.h"
 
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#endif
+
 namespace {
+
+// A window program on Windows has no console of its own: text for a stream that leads nowhere
+// goes to the console that started the program, if one did. Elsewhere the stream is kept.
+FILE* toConsole(FILE* stream)
+{
+#ifdef Q_OS_WIN
+    const DWORD which = stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE;
+    if (GetFileType(GetStdHandle(which)) == FILE_TYPE_UNKNOWN &&
+        (AttachConsole(ATTACH_PARENT_PROCESS) || GetLastError() == ERROR_ACCESS_DENIED)) {
+        if (FILE* console = std::fopen("CONOUT$", "w"))
+            return console; // closed, and so written, as the program ends
+    }
+#endif
+    return stream;
+}
 
 void describeCommandLine(QCommandLineParser& parser)
 {
@@ -32,15 +51,16 @@ int answerCommandLine(QCommandLineParser& parser, const QStringList& arguments, 
     if (!parsed || parser.positionalArguments().size() > 1) {
         const QString mistake =
             parsed ? QStringLiteral("Only one file can be opened.") : parser.errorText();
-        std::fprintf(stderr, "%s\n\n%s", qPrintable(mistake), qPrintable(parser.helpText()));
+        std::fprintf(toConsole(stderr), "%s\n\n%s", qPrintable(mistake),
+                     qPrintable(parser.helpText()));
         return 2;
     }
     if (parser.isSet(QStringLiteral("help"))) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
+        std::fputs(qPrintable(parser.helpText()), toConsole(stdout));
         return 0;
     }
     if (parser.isSet(QStringLiteral("version"))) {
-        std::puts("lexivault " LEXIVAULT_VERSION);
+        std::fputs("lexivault " LEXIVAULT_VERSION "\n", toConsole(stdout));
         return 0;
     }
     return -1;
@@ -76,6 +96,7 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(window.windowIcon());
     window.show();
     if (!files.isEmpty())
-        QTimer::singleShot(0, &window, [&window, &files] { window.openFromDesktop(files.first()); });
+        QTimer::singleShot(0, &window,
+                           [&window, &files] { window.openFromDesktop(files.first()); });
     return app.exec();
 }
