@@ -20,7 +20,8 @@ FILE* toConsole(FILE* stream)
     const DWORD which = stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE;
     if (GetFileType(GetStdHandle(which)) == FILE_TYPE_UNKNOWN &&
         (AttachConsole(ATTACH_PARENT_PROCESS) || GetLastError() == ERROR_ACCESS_DENIED)) {
-        if (FILE* console = std::fopen("CONOUT$", "w"))
+        FILE* console = nullptr;
+        if (fopen_s(&console, "CONOUT$", "w") == 0)
             return console; // closed, and so written, as the program ends
     }
 #endif
