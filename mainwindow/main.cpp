@@ -97,7 +97,6 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(window.windowIcon());
     window.show();
     if (!files.isEmpty())
-        QTimer::singleShot(0, &window,
-                           [&window, &files] { window.openFromDesktop(files.first()); });
+        QTimer::singleShot(0, &window, [&window, &files] { window.openFromDesktop(files.first()); });
     return app.exec();
 }
