@@ -85,18 +85,20 @@ QString OleDate::withAsciiDigits(const QString& text, const QLocale& locale)
 
 // Qt reads an am/pm mark for as long as the longer of the two, so the shorter one cannot be read
 // back where more text follows it (as in "AP h:mm" when the marks differ in length). At the end
-// it reads either, so the mark is read from there.
+// it reads either, so the mark is read from there. Formats write the mark as "AP", "ap" or, in
+// the locale's own letter case, "Ap".
 QTime OleDate::readTime(QString text, const QLocale& locale)
 {
     QString format = timeFormat();
-    const qsizetype markInFormat = format.indexOf(QLatin1String("AP"));
+    const qsizetype markInFormat = format.indexOf(QLatin1String("ap"), 0, Qt::CaseInsensitive);
     if (markInFormat >= 0) {
+        const QString markFormat = format.mid(markInFormat, 2);
         for (const QTime& halfOfTheDay : {QTime(1, 0), QTime(13, 0)}) {
-            const QString mark = locale.toString(halfOfTheDay, QStringLiteral("AP"));
+            const QString mark = locale.toString(halfOfTheDay, markFormat);
             const qsizetype markInText = text.indexOf(mark);
             if (markInText >= 0) {
                 text = text.remove(markInText, mark.size()) + QLatin1Char(' ') + mark;
-                format = format.remove(markInFormat, 2) + QLatin1String(" AP");
+                format = format.remove(markInFormat, 2) + QLatin1Char(' ') + markFormat;
                 break;
             }
         }
@@ -125,8 +127,10 @@ QString OleDate::timeFormat()
     qsizetype afterMinutes = minutes + 1;
     while (afterMinutes < format.size() && format.at(afterMinutes) == u'm')
         ++afterMinutes;
+    // The seconds take the separator before the minutes, unless that is a letter or the quote
+    // that ends a literal, as in Occitan's "H'h'mm".
     const QChar before = minutes > 0 ? format.at(minutes - 1) : QLatin1Char(':');
-    const QChar separator = before.isLetter() ? QLatin1Char(':') : before;
+    const QChar separator = before.isLetter() || before == u'\'' ? QLatin1Char(':') : before;
     format.insert(afterMinutes, QString(separator) + QLatin1String("ss"));
     return format;
 }

@@ -64,9 +64,11 @@ public:
 
 private:
     static bool isLatin1(qint64 entry) { return (entry & 1) == 0; }
+    // Through a view, whose data is the block's or null, never the one byte that an empty
+    // QByteArray points to, which compilers would take these two bytes to overrun.
     quint16 countAt(qint64 at) const
     {
-        return qFromLittleEndian<quint16>(m_bytes.constData() + at);
+        return qFromLittleEndian<quint16>(QByteArrayView(m_bytes).data() + at);
     }
     qint64 descriptionAt(qint64 record) const { return record + 2 + countAt(record); }
     qint64 recordEnd(qint64 record) const

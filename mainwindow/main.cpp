@@ -8,7 +8,27 @@
 #include "TerminationSignals.h"
 #include "frmMain.h"
 
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#endif
+
 namespace {
+
+// A window program on Windows has no console of its own: text for a stream that leads nowhere
+// goes to the console that started the program, if one did. Elsewhere the stream is kept.
+FILE* toConsole(FILE* stream)
+{
+#ifdef Q_OS_WIN
+    const DWORD which = stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE;
+    if (GetFileType(GetStdHandle(which)) == FILE_TYPE_UNKNOWN &&
+        (AttachConsole(ATTACH_PARENT_PROCESS) || GetLastError() == ERROR_ACCESS_DENIED)) {
+        FILE* console = nullptr;
+        if (fopen_s(&console, "CONOUT$", "w") == 0)
+            return console; // closed, and so written, as the program ends
+    }
+#endif
+    return stream;
+}
 
 void describeCommandLine(QCommandLineParser& parser)
 {
@@ -53,25 +73,27 @@ QStringList withoutQtOptions(const QStringList& arguments)
     return kept;
 }
 
+// Writes text whole to stream; false when it did not get there (a full disk, a closed pipe).
+bool print(FILE* stream, const QString& text)
+{
+    return std::fputs(qPrintable(text), stream) >= 0 && std::fflush(stream) == 0;
+}
+
 // Answers --help, --version and mistakes, with the status to exit with; -1 when the editor is to
-// start.
+// start. An answer that cannot be written is a failure, status 1.
 int answerCommandLine(QCommandLineParser& parser, const QStringList& arguments)
 {
     const bool parsed = parser.parse(arguments);
     if (!parsed || parser.positionalArguments().size() > 1) {
         const QString mistake =
             parsed ? QStringLiteral("Only one file can be opened.") : parser.errorText();
-        std::fprintf(stderr, "%s\n\n%s", qPrintable(mistake), qPrintable(parser.helpText()));
-        return 2;
+        print(toConsole(stderr), mistake + QLatin1String("\n\n") + parser.helpText());
+        return 2; // nothing better to say should standard error be lost too
     }
-    if (parser.isSet(QStringLiteral("help"))) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
-        return 0;
-    }
-    if (parser.isSet(QStringLiteral("version"))) {
-        std::puts("lexivault " LEXIVAULT_VERSION);
-        return 0;
-    }
+    if (parser.isSet(QStringLiteral("help")))
+        return print(toConsole(stdout), parser.helpText()) ? 0 : 1;
+    if (parser.isSet(QStringLiteral("version")))
+        return print(toConsole(stdout), QStringLiteral("lexivault " LEXIVAULT_VERSION "\n")) ? 0 : 1;
     return -1;
 }
 

@@ -11,11 +11,11 @@ class tst_commandLine : public QObject
     // "status|standard output|standard error" of a run without a display.
     static QString lexivault(const QStringList& arguments)
     {
-        QProcess program;
-        program.setEnvironment(QProcess::systemEnvironment().filter(
-                                   QRegularExpression("^(?!DISPLAY=|WAYLAND_DISPLAY=|QT_QPA_PLATFORM=)"))
-                               << "QT_QPA_PLATFORM=xcb");
-        program.start(LEXIVAULT_PROGRAM, arguments);
+        QProcess program; // in a locale Qt takes silently
+        program.setEnvironment(QProcess::systemEnvironment().filter(QRegularExpression(
+                                   "^(?!DISPLAY=|WAYLAND_DISPLAY=|QT_QPA_PLATFORM=|LC_ALL=)"))
+                               << "QT_QPA_PLATFORM=xcb" << "LC_ALL=C.UTF-8");
+        program.start(LEXIVAULT_PROGRAM, arguments, QIODevice::ReadOnly | QIODevice::Text);
         const int status = program.waitForFinished() && program.exitStatus() == QProcess::NormalExit
                                ? program.exitCode()
                                : -1;
@@ -33,7 +33,8 @@ private slots:
         QTest::newRow("-v after Qt's options")
             << QStringList{"-style=fusion", "--reverse", "-platform", "xcb", "-v"} << version;
         QTest::newRow("--help") << QStringList{"--help"}
-                                << "0|Usage: " LEXIVAULT_PROGRAM " [options] [FILE]\n";
+                                << "0|Usage: " + QDir::toNativeSeparators(LEXIVAULT_PROGRAM) +
+                                       " [options] [FILE]\n";
         QTest::newRow("an unknown option") << QStringList{"--bogus"}
                                            << "2||Unknown option 'bogus'." + usage;
         QTest::newRow("an unknown option after Qt's")
@@ -49,6 +50,18 @@ private slots:
         QFETCH(QString, answer);
         const QString outcome = lexivault(arguments);
         QVERIFY2(outcome.startsWith(answer), qPrintable(outcome));
+    }
+
+    // --help or --version whose answer cannot be written, to a full disk, fails with status 1.
+    void anAnswerThatCannotBeWrittenFails()
+    {
+        if (!QFileInfo::exists("/dev/full"))
+            QSKIP("No /dev/full here");
+        QProcess program;
+        program.setStandardOutputFile("/dev/full", QIODevice::Append);
+        program.start(LEXIVAULT_PROGRAM, {"--version"});
+        QVERIFY(program.waitForFinished());
+        QCOMPARE(program.exitCode(), 1);
     }
 };
 

@@ -84,6 +84,9 @@ class tst_dictionary : public QObject
     }
 
 private slots:
+    // Windows removes no folder that is current.
+    void cleanup() { QDir::setCurrent(QDir::tempPath()); }
+
     // Files open exactly when they hold every record their upper index announces, as the
     // document shows here, and save back byte for byte, bytes after the last record left out; a
     // file that does not open leaves the document as it was. Every byte reads as one character (the
@@ -234,7 +237,7 @@ private slots:
     // does an open of a missing file, or of one that is no regular file, which fails at once.
     void failuresKeepEverything()
     {
-        QTemporaryDir work; // the current folder from here on, so that "" has a place to go
+        QTemporaryDir work; // the current folder in this test, so that "" has a place to go
         QVERIFY(QDir::setCurrent(work.path()) && writeBytes("plain", "a file") &&
                 writeBytes("old.dyb", kOld));
         QStringList special; // no regular files

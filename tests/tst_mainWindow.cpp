@@ -18,6 +18,8 @@
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #include <unistd.h>
+#elif defined(Q_OS_WIN)
+#include <qt_windows.h>
 #endif
 
 namespace {
@@ -167,6 +169,8 @@ private slots:
     void init()
     {
         QVERIFY(QDir(RecoveryCopy::defaultFolder()).removeRecursively());
+        // Qt's own dialogs, which the answerer answers, stand in for the platform's.
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
         window = new frmMain;
         window->show();
         document = window->Dictionary;
@@ -180,6 +184,8 @@ private slots:
         delete answerer;
         document->setDictionaryChanged(false); // no save question on the way out
         delete window;
+        // Back to where CTest starts the test: Windows removes no folder that is current.
+        QDir::setCurrent(QCoreApplication::applicationDirPath());
         QVERIFY2(failures.isEmpty(), qPrintable(failures)); // after the clean-up: nothing spreads
     }
 
@@ -279,7 +285,7 @@ private slots:
                 for (const char* item : {"cmdAdd", "cmdEdit", "cmdDelete", "mnuAddWord",
                                          "mnuEditWord", "mnuDeleteWord", "mnuNewDictionary",
                                          "mnuOpenDictionary", "mnuEditDictionary"}) {
-                    QApplication::setActiveWindow(window);
+                    window->activateWindow();
                     play({item});
                     QTRY_COMPARE(QApplication::activeWindow(), form);
                 }
@@ -706,6 +712,10 @@ private slots:
     // it is empty when the path does not fit, which PathTooLong tells, or on cancel.
     void chooserGivesThePathWhenItFits()
     {
+#ifdef Q_OS_WIN
+        if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
+            QSKIP("Wine makes no path past Linux's 4,096 bytes, where Windows goes to 32,767");
+#endif
         clsOpenSave chooser;
         QString folder = this->folder.path();
         while (folder.size() < chooser.MaxFile() - 250)
