@@ -115,7 +115,7 @@ bool DictionaryReader::readWords(WordTable& words)
             if (notLatin1 < at)
                 notLatin1 = at + Windows1252::findNotLatin1(m_buffer.constData() + at,
                                                             m_buffer.size() - at);
-            records.append(2 * at + (notLatin1 < end));
+            records.append(WordTable::storedEntry(at, notLatin1 >= end));
             at = end;
             continue;
         }

@@ -12,7 +12,7 @@ void WordTable::adopt(QByteArray bytes, QVector<qint64> entries)
     // The records follow each other from the first on.
     m_storedBytes = m_records.isEmpty()
                         ? 0
-                        : recordEnd(m_records.constLast() >> 1) - (m_records.constFirst() >> 1);
+                        : recordEnd(recordOf(m_records.constLast())) - recordOf(m_records.constFirst());
 }
 
 void WordTable::clear()
@@ -74,9 +74,9 @@ qsizetype WordTable::findIn(qsizetype index, qsizetype end, const QString& prefi
 bool WordTable::startsWith(qsizetype index, const QString& prefix, const char16_t* folded) const
 {
     const qint64 entry = m_records.at(index);
-    if (entry < 0)
-        return m_edited.at(-1 - entry).Word.startsWith(prefix, Qt::CaseInsensitive);
-    const qint64 record = entry >> 1;
+    if (!isStoredEntry(entry))
+        return m_edited.at(placeOf(entry)).Word.startsWith(prefix, Qt::CaseInsensitive);
+    const qint64 record = recordOf(entry);
     if (countAt(record) < prefix.size())
         return false;
     const auto* text = reinterpret_cast<const uchar*>(m_bytes.constData() + record + 2);
@@ -91,9 +91,9 @@ bool WordTable::startsWith(qsizetype index, const QString& prefix, const char16_
 WordIndex::Key WordTable::keyOf(qsizetype index) const
 {
     const qint64 entry = m_records.at(index);
-    if (entry < 0)
-        return WordIndex::keyOf(m_edited.at(-1 - entry).Word);
-    const qint64 record = entry >> 1;
+    if (!isStoredEntry(entry))
+        return WordIndex::keyOf(m_edited.at(placeOf(entry)).Word);
+    const qint64 record = recordOf(entry);
     return WordIndex::keyOf(reinterpret_cast<const uchar*>(m_bytes.constData() + record + 2),
                             countAt(record));
 }
@@ -118,7 +118,7 @@ void WordTable::setDescription(qsizetype index, const QString& text)
 void WordTable::append(const QString& word, const QString& description)
 {
     m_edited.append(WordEntry{word, description});
-    m_records.append(-qint64(m_edited.size()));
+    m_records.append(entryOfEdited(m_edited.size() - 1));
     if (m_index.size() == size() - 1)
         m_index.add(keyOf(size() - 1));
 }
@@ -143,11 +143,11 @@ void WordTable::remove(qsizetype index)
 void WordTable::forget(qsizetype index)
 {
     const qint64 entry = m_records.at(index);
-    if (entry >= 0) {
-        const qint64 record = entry >> 1;
+    if (isStoredEntry(entry)) {
+        const qint64 record = recordOf(entry);
         m_storedBytes -= recordEnd(record) - record;
     } else {
-        m_edited[-1 - entry] = WordEntry();
+        m_edited[placeOf(entry)] = WordEntry();
         ++m_emptied;
     }
 }
@@ -171,14 +171,14 @@ void WordTable::dropLeftovers()
     if (dropEntries)
         edited.reserve(m_edited.size() - m_emptied);
     for (qint64& entry : m_records) {
-        if (entry >= 0 && dropBytes) {
-            const qint64 record = entry >> 1;
+        if (isStoredEntry(entry) && dropBytes) {
+            const qint64 record = recordOf(entry);
             const qint64 movedTo = bytes.size();
             bytes.append(m_bytes.constData() + record, recordEnd(record) - record);
-            entry = 2 * movedTo + (entry & 1);
-        } else if (entry < 0 && dropEntries) {
-            edited.append(std::move(m_edited[-1 - entry]));
-            entry = -qint64(edited.size());
+            entry = storedEntry(movedTo, isLatin1(entry));
+        } else if (!isStoredEntry(entry) && dropEntries) {
+            edited.append(std::move(m_edited[placeOf(entry)]));
+            entry = entryOfEdited(edited.size() - 1);
         }
     }
     if (dropBytes)
@@ -192,25 +192,25 @@ void WordTable::dropLeftovers()
 QByteArrayView WordTable::storedRecord(qsizetype index) const
 {
     const qint64 entry = m_records.at(index);
-    if (entry < 0)
+    if (!isStoredEntry(entry))
         return {};
-    const qint64 record = entry >> 1;
+    const qint64 record = recordOf(entry);
     return QByteArrayView(m_bytes.constData() + record, recordEnd(record) - record);
 }
 
 const WordEntry& WordTable::editedEntry(qsizetype index) const
 {
-    return m_edited.at(-1 - m_records.at(index));
+    return m_edited.at(placeOf(m_records.at(index)));
 }
 
 // The word's texts as an entry of their own, decoded from the bytes the first time it changes.
 WordEntry& WordTable::edit(qsizetype index)
 {
-    if (m_records.at(index) >= 0) {
+    if (isStored(index)) {
         m_edited.append(WordEntry{word(index), description(index)});
         forget(index); // its record's bytes
-        m_records[index] = -qint64(m_edited.size());
+        m_records[index] = entryOfEdited(m_edited.size() - 1);
         dropLeftovers();
     }
-    return m_edited[-1 - m_records.at(index)];
+    return m_edited[placeOf(m_records.at(index))];
 }

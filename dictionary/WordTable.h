@@ -20,10 +20,14 @@
 class WordTable
 {
 public:
-    // Takes the bytes of a file and, for each of its word records in order, twice where it starts,
-    // plus one when its texts hold a byte that is not Latin-1 (Windows1252::findNotLatin1; one in
-    // its counts only costs it the slower decoding). The caller has checked that every record lies
-    // whole within the bytes.
+    // Each word has one entry of 64 bits: a record as read, by where it starts in the bytes and
+    // whether its texts are all Latin-1; or a changed or added word, by its place among the
+    // edited ones. A record's entry says Latin-1 only when no byte of its texts is outside it
+    // (Windows1252::findNotLatin1); one in its counts only costs it the slower decoding.
+    static qint64 storedEntry(qint64 record, bool latin1) { return 2 * record + (latin1 ? 0 : 1); }
+
+    // Takes the bytes of a file and the entries of its word records in order (storedEntry). The
+    // caller has checked that every record lies whole within the bytes.
     void adopt(QByteArray bytes, QVector<qint64> entries);
     void clear(); // no words, no storage
 
@@ -32,13 +36,14 @@ public:
     QString word(qsizetype index) const
     {
         const qint64 entry = m_records.at(index);
-        return entry >= 0 ? textAt(entry >> 1, isLatin1(entry)) : m_edited.at(-1 - entry).Word;
+        return isStoredEntry(entry) ? textAt(recordOf(entry), isLatin1(entry))
+                                    : m_edited.at(placeOf(entry)).Word;
     }
     QString description(qsizetype index) const
     {
         const qint64 entry = m_records.at(index);
-        return entry >= 0 ? textAt(descriptionAt(entry >> 1), isLatin1(entry))
-                          : m_edited.at(-1 - entry).Description;
+        return isStoredEntry(entry) ? textAt(descriptionAt(recordOf(entry)), isLatin1(entry))
+                                    : m_edited.at(placeOf(entry)).Description;
     }
     // The first word from index from on, then from the first word on, that begins with prefix,
     // letter case ignored as QString::startsWith ignores it; -1 when none does. Records as read
@@ -58,12 +63,17 @@ public:
     // changed or added word, whose texts are in editedEntry.
     QByteArrayView storedRecord(qsizetype index) const;
     const WordEntry& editedEntry(qsizetype index) const;
-    bool isStored(qsizetype index) const { return m_records.at(index) >= 0; }
+    bool isStored(qsizetype index) const { return isStoredEntry(m_records.at(index)); }
     // Entries held for changed and added words, those emptied by deletions among them.
     qsizetype editedEntries() const { return m_edited.size(); }
 
 private:
+    static qint64 entryOfEdited(qsizetype place) { return -1 - qint64(place); }
+    static bool isStoredEntry(qint64 entry) { return entry >= 0; }
+    static qint64 recordOf(qint64 entry) { return entry >> 1; }
     static bool isLatin1(qint64 entry) { return (entry & 1) == 0; }
+    static qsizetype placeOf(qint64 entry) { return qsizetype(-1 - entry); }
+
     // Through a view, whose data is the block's or null, never the one byte that an empty
     // QByteArray points to, which compilers would take these two bytes to overrun.
     quint16 countAt(qint64 at) const
@@ -94,10 +104,8 @@ private:
     void indexUpTo(qsizetype count) const;
 
     QByteArray m_bytes;
-    // Per word: for a record as read, twice where it starts in m_bytes, plus one when its texts
-    // are not all Latin-1 (see Windows1252::findNotLatin1); below zero, -1 - its place in
-    // m_edited.
-    QVector<qint64> m_records;
+    QVector<qint64> m_records; // each word's entry
+
     QVector<WordEntry> m_edited;
     qint64 m_storedBytes = 0;  // of m_bytes, those of records still as read
     qsizetype m_emptied = 0;   // entries of m_edited whose word was deleted

@@ -24,6 +24,8 @@ public:
     void setWordName(qint32 Index, const QString& vNewValue);
     QString WordDescription(qint32 Index) const;
     void setWordDescription(qint32 Index, const QString& vNewValue);
+    // The highest index of a word, which is one less than the number of words: -1 when there are
+    // none. Not a count.
     qint32 WordCount() const;
     QString DictionaryPassword() const;
     void setDictionaryPassword(const QString& vNewValue);

@@ -275,7 +275,7 @@ private slots:
         QVector<qint64> records;
         clsDictionary edited, built;
         for (char i = 0; i < 30; ++i) {
-            records << 2 * file.size() + (i == 24);
+            records << WordTable::storedEntry(file.size(), i != 24);
             file += counted("w" + QByteArray::number(i)) +
                     counted(QByteArray(60000, i == 24 ? '\x9c' : 'a' + i));
             if (i < 10 || i > 25)
