@@ -1,5 +1,17 @@
 #include "LineBox.h"
 
+#include <limits>
+
+LineBox::LineBox(const QString& text, QWidget* parent) : QLineEdit(text, parent)
+{
+    allowAnyLength(this);
+}
+
+void LineBox::allowAnyLength(QLineEdit* box)
+{
+    box->setMaxLength(std::numeric_limits<int>::max());
+}
+
 void LineBox::focusInEvent(QFocusEvent* event)
 {
     const int cursor = cursorPosition();

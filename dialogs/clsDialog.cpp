@@ -1,5 +1,6 @@
 #include "clsDialog.h"
 
+#include "DialogExchange.h"
 #include "PlainTextBox.h"
 #include "TagWaiter.h"
 
@@ -15,7 +16,7 @@ namespace {
 
 QString tagOf(const QWidget* form)
 {
-    return form->property("Tag").toString();
+    return form->property(DialogExchange::Tag).toString();
 }
 
 // Every text box of the form, in the order the form created them.
@@ -61,7 +62,7 @@ QVariantMap clsDialog::ShowDialog(const QVariantMap& Properties, const QString& 
     // The form may be destroyed while the run waits, for instance at shutdown.
     QPointer<QWidget> form = ReferenceForm;
 
-    form->setProperty("Tag", QString());
+    form->setProperty(DialogExchange::Tag, QString());
     if (!Caption.isEmpty())
         form->setWindowTitle(Caption);
 
@@ -82,9 +83,9 @@ QVariantMap clsDialog::ShowDialog(const QVariantMap& Properties, const QString& 
     m_filledIn = outerFilledIn;
 
     // A form destroyed while it was shown was not confirmed.
-    const QString outcome = form ? tagOf(form).toUpper() : QStringLiteral("CANCEL");
-    QVariantMap result{{QStringLiteral("Returned"), outcome}};
-    if (outcome == QLatin1String("OK")) {
+    const QString outcome = form ? tagOf(form).toUpper() : DialogExchange::CANCEL;
+    QVariantMap result{{DialogExchange::Returned, outcome}};
+    if (outcome == DialogExchange::OK) {
         for (const QWidget* box : textBoxes(form))
             result.insert(box->objectName(), boxText(box));
     }

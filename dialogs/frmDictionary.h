@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "EntryDialog.h"
 
 class QLabel;
 class QLineEdit;
@@ -9,7 +9,7 @@ class QPushButton;
 // The dialog in which the user gives a dictionary its name, author and password, run by
 // clsDialog. It confirms ("Tag" "OK") only when the password was typed twice alike; the
 // form is kept between runs.
-class frmDictionary : public QDialog
+class frmDictionary : public EntryDialog
 {
     Q_OBJECT
 public:
@@ -27,7 +27,6 @@ public:
     QPushButton* cmdCancel;
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private slots:

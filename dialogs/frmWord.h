@@ -1,16 +1,15 @@
 #pragma once
 
-#include <QDialog>
+#include "EntryDialog.h"
 
 class QLabel;
 class QLineEdit;
 class PlainTextBox;
 class QPushButton;
 
-// The dialog in which the user types a word and its description, run by clsDialog. Its
-// buttons only set the form's "Tag" to "OK" or "CANCEL" and hide it; the form is kept
-// between runs.
-class frmWord : public QDialog
+// The dialog in which the user types a word and its description, run by clsDialog. Its buttons
+// only set the form's "Tag" to "OK" or "CANCEL" and hide it; the form is kept between runs.
+class frmWord : public EntryDialog
 {
     Q_OBJECT
 public:
@@ -22,9 +21,6 @@ public:
     PlainTextBox* txtDescription;
     QPushButton* cmdSave;
     QPushButton* cmdCancel;
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
 
 private slots:
     void cmdSave_Click();

@@ -10,9 +10,9 @@ void WordTable::adopt(QByteArray bytes, QVector<qint64> entries)
     m_emptied = 0;
     m_index.clear();
     // The records follow each other from the first on.
-    m_storedBytes = m_records.isEmpty()
-                        ? 0
-                        : recordEnd(recordOf(m_records.constLast())) - recordOf(m_records.constFirst());
+    m_storedBytes = m_records.isEmpty() ? 0
+                                        : recordEnd(recordOf(m_records.constLast())) -
+                                              recordOf(m_records.constFirst());
 }
 
 void WordTable::clear()

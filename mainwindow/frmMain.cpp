@@ -6,7 +6,6 @@
 #include <QDirIterator>
 #include <QFileOpenEvent>
 #include <QIcon>
-#include <QInputDialog>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
@@ -15,9 +14,9 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
-#include "FormLayout.h"
 #include "FrameOverlay.h"
 #include "RecoveryCopy.h"
+#include "Twips.h"
 #include "WordListModel.h"
 #include "WordListView.h"
 #include "clsDialog.h"
@@ -27,8 +26,6 @@
 #include "frmWord.h"
 
 namespace {
-
-const QString kApplicationTitle = QStringLiteral("Lexivault");
 
 QRect twips(int left, int top, int width, int height)
 {
@@ -273,11 +270,6 @@ void frmMain::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-bool frmMain::keepUnsavedChanges()
-{
-    return m_recovery->writeNow();
-}
-
 // Closing a dialog that a command still waits for ends that wait as a cancel.
 void frmMain::closeOtherWindows()
 {
@@ -296,25 +288,6 @@ void frmMain::cmdExit_Click()
 void frmMain::mnuAbout_Click()
 {
     QMessageBox::information(this, tr("About"), tr("This program is made by Quillmark"));
-}
-
-bool frmMain::IsPassCorrect(QString& sPassword)
-{
-    const QString password = Dictionary->DictionaryPassword();
-    if (password.isEmpty() || sPassword == password)
-        return true;
-
-    QInputDialog prompt(this);
-    prompt.setWindowTitle(kApplicationTitle);
-    prompt.setLabelText(tr("This dictionary is password-protected. Please state the password:"));
-    prompt.setTextEchoMode(QLineEdit::Normal);
-    prompt.setTextValue(QString());
-    allowAnyLength(prompt.findChild<QLineEdit*>());
-    sPassword = prompt.exec() == QDialog::Accepted ? prompt.textValue() : QString();
-    if (sPassword == password)
-        return true;
-    showError(tr("Wrong password"));
-    return false;
 }
 
 void frmMain::showError(const QString& text, const QString& why)

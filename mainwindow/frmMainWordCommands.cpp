@@ -2,9 +2,15 @@
 
 #include <QComboBox>
 
+#include "DialogExchange.h"
 #include "clsDialog.h"
 #include "clsDictionary.h"
 #include "frmWord.h"
+
+// The main window has a txtDescription of its own: the dialog's is named in full.
+using DialogExchange::isConfirmed;
+using DialogExchange::text;
+using DialogExchange::txtWord;
 
 QVariantMap frmMain::runWordDialog(const QVariantMap& Properties, const QString& Caption)
 {
@@ -20,10 +26,9 @@ void frmMain::cmdAdd_Click()
     if (bringWaitingDialogForward())
         return;
     const QVariantMap result = runWordDialog(QVariantMap(), tr("Add word"));
-    if (result.value(QStringLiteral("Returned")).toString() != QLatin1String("OK"))
+    if (!isConfirmed(result))
         return;
-    Dictionary->AddWord(result.value(QStringLiteral("txtWord")).toString(),
-                        result.value(QStringLiteral("txtDescription")).toString());
+    Dictionary->AddWord(text(result, txtWord), text(result, DialogExchange::txtDescription));
 }
 
 void frmMain::cmdEdit_Click()
@@ -33,16 +38,15 @@ void frmMain::cmdEdit_Click()
     const qint32 Index = cmbWord->currentIndex();
     if (Index < 0 || !IsPassCorrect(EnteredPassword))
         return;
-    QVariantMap properties;
-    properties.insert(QStringLiteral("txtWord"), Dictionary->WordName(Index));
-    properties.insert(QStringLiteral("txtDescription"), Dictionary->WordDescription(Index));
+    const QVariantMap properties{
+        {txtWord, Dictionary->WordName(Index)},
+        {DialogExchange::txtDescription, Dictionary->WordDescription(Index)}};
     const QVariantMap result = runWordDialog(properties, tr("Edit word"));
-    if (result.value(QStringLiteral("Returned")).toString() != QLatin1String("OK"))
+    if (!isConfirmed(result))
         return;
     // Each write rebuilds the list; both still go to the index taken above.
-    Dictionary->setWordName(Index, result.value(QStringLiteral("txtWord")).toString());
-    Dictionary->setWordDescription(Index,
-                                   result.value(QStringLiteral("txtDescription")).toString());
+    Dictionary->setWordName(Index, text(result, txtWord));
+    Dictionary->setWordDescription(Index, text(result, DialogExchange::txtDescription));
 }
 
 void frmMain::cmdDelete_Click()

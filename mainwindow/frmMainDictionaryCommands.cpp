@@ -1,0 +1,35 @@
+#include "frmMain.h"
+
+#include "DialogExchange.h"
+#include "clsDialog.h"
+#include "clsDictionary.h"
+#include "frmDictionary.h"
+
+using namespace DialogExchange;
+
+QVariantMap frmMain::runDictionaryDialog(const QVariantMap& Properties)
+{
+    if (!Dialog)
+        Dialog = std::make_unique<clsDialog>();
+    if (!m_dictionaryForm)
+        m_dictionaryForm = std::make_unique<frmDictionary>();
+    return runDialog(m_dictionaryForm.get(), Properties, QString());
+}
+
+void frmMain::mnuEditDictionary_Click()
+{
+    if (bringWaitingDialogForward())
+        return;
+    if (!IsPassCorrect(EnteredPassword))
+        return;
+    const QVariantMap properties{{txtName, Dictionary->DictionaryName()},
+                                 {txtAuthor, Dictionary->DictionaryAuthor()},
+                                 {txtPassword, Dictionary->DictionaryPassword()},
+                                 {txtReEnterPassword, Dictionary->DictionaryPassword()}};
+    const QVariantMap result = runDictionaryDialog(properties);
+    if (!isConfirmed(result))
+        return;
+    Dictionary->setDictionaryName(text(result, txtName));
+    Dictionary->setDictionaryAuthor(text(result, txtAuthor));
+    Dictionary->setDictionaryPassword(text(result, txtPassword));
+}
