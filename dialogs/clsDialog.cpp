@@ -92,6 +92,16 @@ QVariantMap clsDialog::ShowDialog(const QVariantMap& Properties, const QString& 
     return result;
 }
 
+QVariantMap clsDialog::ShownTexts() const
+{
+    QVariantMap texts;
+    if (m_waitingForm) {
+        for (const QWidget* box : textBoxes(m_waitingForm))
+            texts.insert(box->objectName(), boxText(box));
+    }
+    return texts;
+}
+
 bool clsDialog::ShowsChanges() const
 {
     if (!m_waitingForm || !m_waitingForm->isVisible())

@@ -19,6 +19,9 @@ public:
     // Whether the dialog a run waits for shows other texts than the run filled in: the user has
     // typed something that only the dialog's own buttons may keep or drop.
     bool ShowsChanges() const;
+    // The texts the dialog a run waits for shows now, keyed by its boxes' names; none when no run
+    // waits.
+    QVariantMap ShownTexts() const;
 
     QWidget* ReferenceForm = nullptr; // not owned
 

@@ -218,12 +218,15 @@ void frmMain::UpdateDictionary()
 
 // Runs an entry dialog through the one runner. The window stays usable while it waits, but only
 // for reading and saving: see bringWaitingDialogForward.
-QVariantMap frmMain::runDialog(QWidget* form, const QVariantMap& Properties, const QString& Caption)
+QVariantMap frmMain::runDialog(QWidget* form, const QVariantMap& Properties, const QString& Caption,
+                               const PendingChange& pendingChange)
 {
     Dialog->ReferenceForm = form;
     m_waitingForm = form;
+    m_pendingChange = pendingChange;
     const QVariantMap result = Dialog->ShowDialog(Properties, Caption);
     m_waitingForm = nullptr;
+    m_pendingChange = nullptr;
     return result;
 }
 

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <QVariantMap>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -45,6 +46,9 @@ public:
     // Writes the unsaved changes where the next start finds them, for a process about to end
     // without asking; true when they are on disk, or there are none.
     bool keepUnsavedChanges();
+    // The same at the end of the session, with what the user has typed in a waiting dialog taken
+    // as confirmed, so that it is kept too.
+    bool keepUnsavedChangesAndTyping();
 
 public slots:
     void Dictionary_Opened();
@@ -69,9 +73,13 @@ private:
     void cmdExit_Click();
     void mnuAbout_Click();
 
-    QVariantMap runDialog(QWidget* form, const QVariantMap& Properties, const QString& Caption);
+    // What a waiting dialog's command would do with the texts, were they confirmed.
+    using PendingChange = std::function<void(const QVariantMap& texts)>;
+    QVariantMap runDialog(QWidget* form, const QVariantMap& Properties, const QString& Caption,
+                          const PendingChange& pendingChange = {});
     bool bringWaitingDialogForward();
-    QVariantMap runWordDialog(const QVariantMap& Properties, const QString& Caption);
+    QVariantMap runWordDialog(const QVariantMap& Properties, const QString& Caption,
+                              const PendingChange& pendingChange);
 
     void mnuNewDictionary_Click();
     void mnuOpenDictionary_Click();
@@ -86,7 +94,8 @@ private:
     bool saveAs();
     clsOpenSave* fileChooser();
     QString pathTooLong() const;
-    QVariantMap runDictionaryDialog(const QVariantMap& Properties);
+    QVariantMap runDictionaryDialog(const QVariantMap& Properties,
+                                    const PendingChange& pendingChange);
     void closeOtherWindows();
     // An error box; why, when given, is its informative text below the text.
     void showError(const QString& text, const QString& why = {});
@@ -94,6 +103,7 @@ private:
     std::unique_ptr<frmWord> m_wordForm;
     std::unique_ptr<frmDictionary> m_dictionaryForm;
     QWidget* m_waitingForm = nullptr; // the entry dialog a command waits for, if any
+    PendingChange m_pendingChange;    // what its command would do, were it confirmed
     RecoveryCopy* m_recovery = nullptr;
 
     QComboBox* cmbWord = nullptr;

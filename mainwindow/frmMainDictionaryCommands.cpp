@@ -7,13 +7,14 @@
 
 using namespace DialogExchange;
 
-QVariantMap frmMain::runDictionaryDialog(const QVariantMap& Properties)
+QVariantMap frmMain::runDictionaryDialog(const QVariantMap& Properties,
+                                         const PendingChange& pendingChange)
 {
     if (!Dialog)
         Dialog = std::make_unique<clsDialog>();
     if (!m_dictionaryForm)
         m_dictionaryForm = std::make_unique<frmDictionary>();
-    return runDialog(m_dictionaryForm.get(), Properties, QString());
+    return runDialog(m_dictionaryForm.get(), Properties, QString(), pendingChange);
 }
 
 void frmMain::mnuEditDictionary_Click()
@@ -26,7 +27,16 @@ void frmMain::mnuEditDictionary_Click()
                                  {txtAuthor, Dictionary->DictionaryAuthor()},
                                  {txtPassword, Dictionary->DictionaryPassword()},
                                  {txtReEnterPassword, Dictionary->DictionaryPassword()}};
-    const QVariantMap result = runDictionaryDialog(properties);
+    const QVariantMap result = runDictionaryDialog(properties, [this](const QVariantMap& texts) {
+        Dictionary->setDictionaryName(text(texts, txtName));
+        Dictionary->setDictionaryAuthor(text(texts, txtAuthor));
+        // A password is kept only as the dialog would confirm it: typed twice alike, and in
+        // letters the file stores.
+        const QString password = text(texts, txtPassword);
+        if (password == text(texts, txtReEnterPassword) &&
+            clsDictionary::TextStoresExactly(password))
+            Dictionary->setDictionaryPassword(password);
+    });
     if (!isConfirmed(result))
         return;
     Dictionary->setDictionaryName(text(result, txtName));

@@ -23,7 +23,8 @@ void frmMain::mnuNewDictionary_Click()
 {
     if (bringWaitingDialogForward())
         return;
-    const QVariantMap result = runDictionaryDialog(QVariantMap());
+    // The texts of a dictionary that is not made yet are no words to keep at the session's end.
+    const QVariantMap result = runDictionaryDialog(QVariantMap(), {});
     if (!isConfirmed(result))
         return;
     Dictionary->CreateDictionary(text(result, txtPassword), text(result, txtAuthor),

@@ -5,6 +5,10 @@
 
 #include "RecoveryCopy.h"
 #include "YesNoBox.h"
+#include "clsDialog.h"
+#include "clsDictionary.h"
+
+#include <algorithm>
 
 void frmMain::offerRecovery()
 {
@@ -28,4 +32,18 @@ void frmMain::offerRecovery()
 bool frmMain::keepUnsavedChanges()
 {
     return m_recovery->writeNow();
+}
+
+// Texts the file cannot hold are left out, since a copy that holds them could not be written.
+bool frmMain::keepUnsavedChangesAndTyping()
+{
+    if (m_pendingChange && Dialog->ShowsChanges()) {
+        const QVariantMap texts = Dialog->ShownTexts();
+        const bool fit = std::all_of(texts.cbegin(), texts.cend(), [](const QVariant& text) {
+            return clsDictionary::TextFits(text.toString());
+        });
+        if (fit)
+            m_pendingChange(texts);
+    }
+    return keepUnsavedChanges();
 }

@@ -12,23 +12,26 @@ using DialogExchange::isConfirmed;
 using DialogExchange::text;
 using DialogExchange::txtWord;
 
-QVariantMap frmMain::runWordDialog(const QVariantMap& Properties, const QString& Caption)
+QVariantMap frmMain::runWordDialog(const QVariantMap& Properties, const QString& Caption,
+                                   const PendingChange& pendingChange)
 {
     if (!Dialog)
         Dialog = std::make_unique<clsDialog>();
     if (!m_wordForm)
         m_wordForm = std::make_unique<frmWord>();
-    return runDialog(m_wordForm.get(), Properties, Caption);
+    return runDialog(m_wordForm.get(), Properties, Caption, pendingChange);
 }
 
 void frmMain::cmdAdd_Click()
 {
     if (bringWaitingDialogForward())
         return;
-    const QVariantMap result = runWordDialog(QVariantMap(), tr("Add word"));
-    if (!isConfirmed(result))
-        return;
-    Dictionary->AddWord(text(result, txtWord), text(result, DialogExchange::txtDescription));
+    const auto add = [this](const QVariantMap& texts) {
+        Dictionary->AddWord(text(texts, txtWord), text(texts, DialogExchange::txtDescription));
+    };
+    const QVariantMap result = runWordDialog(QVariantMap(), tr("Add word"), add);
+    if (isConfirmed(result))
+        add(result);
 }
 
 void frmMain::cmdEdit_Click()
@@ -41,12 +44,14 @@ void frmMain::cmdEdit_Click()
     const QVariantMap properties{
         {txtWord, Dictionary->WordName(Index)},
         {DialogExchange::txtDescription, Dictionary->WordDescription(Index)}};
-    const QVariantMap result = runWordDialog(properties, tr("Edit word"));
-    if (!isConfirmed(result))
-        return;
     // Each write rebuilds the list; both still go to the index taken above.
-    Dictionary->setWordName(Index, text(result, txtWord));
-    Dictionary->setWordDescription(Index, text(result, DialogExchange::txtDescription));
+    const auto edit = [this, Index](const QVariantMap& texts) {
+        Dictionary->setWordName(Index, text(texts, txtWord));
+        Dictionary->setWordDescription(Index, text(texts, DialogExchange::txtDescription));
+    };
+    const QVariantMap result = runWordDialog(properties, tr("Edit word"), edit);
+    if (isConfirmed(result))
+        edit(result);
 }
 
 void frmMain::cmdDelete_Click()

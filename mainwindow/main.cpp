@@ -48,12 +48,23 @@ void describeCommandLine(QCommandLineParser& parser)
 // told without a display.
 QStringList withoutQtOptions(const QStringList& arguments)
 {
-    static const QStringList withValue{
-        "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
-        "geometry", "qwindowicon", "icon", "qwindowtitle", "title", "session", "display",
-        "name", "style", "stylesheet"};
-    static const QStringList alone{"reverse", "widgetcount", "nograb", "dograb", "testability",
-                                   "qmljsdebugger"};
+    static const QStringList withValue{"platform",
+                                       "platformpluginpath",
+                                       "platformtheme",
+                                       "plugin",
+                                       "qwindowgeometry",
+                                       "geometry",
+                                       "qwindowicon",
+                                       "icon",
+                                       "qwindowtitle",
+                                       "title",
+                                       "session",
+                                       "display",
+                                       "name",
+                                       "style",
+                                       "stylesheet"};
+    static const QStringList alone{"reverse", "widgetcount", "nograb",
+                                   "dograb",  "testability", "qmljsdebugger"};
     QStringList kept = arguments.mid(0, 1);
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments.at(i);
@@ -93,7 +104,8 @@ int answerCommandLine(QCommandLineParser& parser, const QStringList& arguments)
     if (parser.isSet(QStringLiteral("help")))
         return print(toConsole(stdout), parser.helpText()) ? 0 : 1;
     if (parser.isSet(QStringLiteral("version")))
-        return print(toConsole(stdout), QStringLiteral("lexivault " LEXIVAULT_VERSION "\n")) ? 0 : 1;
+        return print(toConsole(stdout), QStringLiteral("lexivault " LEXIVAULT_VERSION "\n")) ? 0
+                                                                                             : 1;
     return -1;
 }
 
@@ -143,7 +155,7 @@ int main(int argc, char* argv[])
     // kept for the next start; so does the loss of the display.
     TerminationSignals endOfSession;
     QObject::connect(&endOfSession, &TerminationSignals::received, &window, [&window](int signal) {
-        window.keepUnsavedChanges();
+        window.keepUnsavedChangesAndTyping();
         TerminationSignals::endAsUnhandled(signal);
     });
     g_window = &window;
