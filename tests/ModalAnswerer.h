@@ -73,8 +73,15 @@ public:
         m_queue.last().expected = expected;
     }
 
-    // Every queued answer was given and nothing failed.
-    bool done() const { return m_queue.isEmpty() && failures.isEmpty(); }
+    // What went wrong: the failures, and the answers never given, by the window they were for.
+    QStringList problems() const
+    {
+        QStringList problems = failures;
+        for (const Queued& answer : m_queue)
+            problems << "not answered: " +
+                            (answer.expected ? answer.expected->text : answer.windowName);
+        return problems;
+    }
 
     QStringList failures;
 

@@ -12,7 +12,6 @@
 #include <QtTest>
 
 #include <functional>
-#include <memory>
 
 #ifdef Q_OS_UNIX
 #include <climits>
