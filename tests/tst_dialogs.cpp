@@ -139,8 +139,9 @@ private slots:
         row("Enter and Escape in every control of the properties dialog", "frmDictionary", {}, keys,
             {{Returned, OK}, {txtName, ""}, {txtAuthor, ""}, {txtPassword, ""},
              {txtReEnterPassword, ""}});
-        QTest::newRow("a caption") << "frmWord" << QVariantMap() << "Edit word" << Action(cancel)
-                                   << cancelled << "Edit word";
+        QTest::newRow("a caption titles the form")
+            << "frmWord" << QVariantMap() << "Edit word" << Action(cancel) << cancelled
+            << "Edit word";
         described("a description left alone", kLines, {}, kLines);
         described("a change undone", kLines, {"Ctrl+End", "Q", "Ctrl+Z"}, kLines);
         described("a line break typed", kLines,
