@@ -1,59 +1,135 @@
-// The main window and its dialogs driven as a user drives them, with the real chooser and
-// message boxes answered by the modal answerer: the word list, the word and file commands, the
-// password gate, the save question, shutdown and the names a screen reader speaks; and the entry
-// dialogs under their runner and the file chooser on their own. The rules the document keeps are
-// its own tests' business; here each is checked once, as the window uses it.
+// The main window driven as a user drives it, with the real chooser and message boxes answered by
+// the modal answerer: the word list, the word and file commands, the password gate, the save
+// question and the warnings of a save, the reasons of failures, shutdown, the recovery copies and
+// the names a screen reader speaks. The dialogs on their own are tst_dialogs' business and the
+// document's rules tst_dictionary's; here each is checked as the window uses it.
+#include "DialogExchange.h"
 #include "ModalAnswerer.h"
-#include "PlainTextBox.h"
 #include "RecoveryCopy.h"
-#include "clsDialog.h"
+#include "TestFiles.h"
 #include "clsDictionary.h"
 #include "clsOpenSave.h"
-#include "frmDictionary.h"
 #include "frmMain.h"
-#include "frmWord.h"
 
 #include <QtTest>
 
+#include <filesystem>
+
 #ifdef Q_OS_UNIX
-#include <sys/stat.h>
 #include <unistd.h>
-#elif defined(Q_OS_WIN)
-#include <qt_windows.h>
 #endif
+
+using namespace Answer;
+using Action = ModalAnswerer::Action;
+using Setup = std::function<void()>;
+
+// One window that a scenario expects, and its answer.
+struct Step
+{
+    SeenWindow window;
+    Action answer;
+};
+using Script = QList<Step>;
+Q_DECLARE_METATYPE(Setup)
+Q_DECLARE_METATYPE(Script)
 
 namespace {
 
-const QString kSaveQuestion = "Save|Do you want to save the changes|Question|Yes No";
-const QString kTooLongPath = "This path is longer than the file system allows (4,095 characters).";
-// An error box whose informative text says why.
-QString cannot(const QString& what, const QString& why)
+const SeenWindow kSaveQuestion{"Save", "Do you want to save the changes", {}, "Question", "Yes No"};
+const SeenWindow kCharacters{"Save", "Some characters cannot be stored in a dictionary file and "
+                             "will be saved as \"?\". Do you want to save anyway?", {}, "Warning",
+                             "Yes No"};
+const SeenWindow kPasswordPrompt{"Lexivault", "This dictionary is password-protected. Please "
+                                 "state the password:", {}, {}, "Ok Cancel"};
+
+SeenWindow cannot(const QString& what, const QString& why)
 {
-    return "Error|Could not " + what + " dictionary\n" + why + "|Critical|Ok";
+    return {"Error", "Could not " + what + " dictionary", why, "Critical", "Ok"};
 }
-const QString kChooser = "Save dictionary|||Save Cancel";
-const QString kReplace =
-    "Save|precious.dyb already exists. Do you want to replace it?|Warning|Yes No";
-const QString kLossy =
-    "Save|Some characters cannot be stored in a dictionary file and will be saved "
-    "as \"?\". Do you want to save anyway?|Warning|Yes No";
+
+const Action yes = press(QMessageBox::Yes), no = press(QMessageBox::No),
+             ok = press(QMessageBox::Ok), cancel = press(QDialogButtonBox::Cancel);
+
+// Escape and a close by the title bar leave a question open; Enter then answers it.
+const Action enter = [](QWidget* question) {
+    QTest::keyClick(question, Qt::Key_Escape);
+    question->close();
+    QVERIFY2(question->isVisible(), "Escape or a close answered the question");
+    QTest::keyClick(question, Qt::Key_Return);
+};
+
+// The chooser of a save or an open, which starts in the test's folder, given a name there, and
+// the questions whether to replace another file, or another program's changes to a file.
+Step saveAs(const QString& name, const Action& answer = {})
+{
+    return {{"Save dictionary", {}, {}, {}, "Save Cancel"}, answer ? answer : type(name)};
+}
+
+Step openAs(const QString& name, const Action& answer = {})
+{
+    return {{"Open dictionary", {}, {}, {}, "Open Cancel"}, answer ? answer : type(name)};
+}
+
+Step replace(const QString& name, const QString& why, const Action& answer)
+{
+    return {{"Save", name + why + " Do you want to replace it?", {}, "Warning", "Yes No"}, answer};
+}
+
+Step replacing(const QString& name, const Action& answer)
+{
+    return replace(name, " already exists.", answer);
+}
+
+Step changedByAnotherProgram(const QString& name, const Action& answer)
+{
+    return replace(name, " has been changed by another program.", answer);
+}
+
+// The reason given for a folder that does not exist, which names it as the platform spells paths.
+QString missingFolder(const QString& folder)
+{
+    return "The folder " + QDir::toNativeSeparators(folder) + " does not exist.";
+}
+
+// The reason given for a path longer than the chooser's MaxFile, the platform's limit, allows.
+QString tooLongPath()
+{
+    return "This path is longer than the file system allows (" +
+           QLocale().toString(clsOpenSave().MaxFile() - 1) + " characters).";
+}
 
 // The spoken names of the controls and menu items of a window, in tree order, leaving out Qt's
-// inner parts and the separators. A control with a label is spoken by it.
+// inner parts and the separators. A control with a label is spoken by it; screen readers on Linux
+// speak a combo box's current item unless a label names it.
 QStringList spokenNames(QAccessibleInterface* node)
 {
     const auto labels = node->relations(QAccessible::Label);
     const QString name = node->object() ? node->object()->objectName() : "";
     QStringList names;
-    // Screen readers on Linux speak a combo box's current item unless a label names it.
-    const QAccessibleInterface* speaker = !labels.isEmpty() ? labels.first().first
-                                          : node->role() == QAccessible::ComboBox ? nullptr
-                                                                                  : node;
-    if (QRegularExpression("^(cmb|txt|cmd|mnu)(?!Line)").match(name).hasMatch())
-        names << (speaker ? speaker->text(QAccessible::Name) : "no name");
+    if (QRegularExpression("^(cmb|txt|cmd|mnu)(?!Line)").match(name).hasMatch()) {
+        if (!labels.isEmpty())
+            names << labels.first().first->text(QAccessible::Name);
+        else
+            names << (node->role() == QAccessible::ComboBox ? "" : node->text(QAccessible::Name));
+    }
     for (int i = 0; i < node->childCount(); ++i)
         names << spokenNames(node->child(i));
     return names;
+}
+
+// Types a word and its description into the word dialog and saves them.
+Action savesWord(const QString& word, const QString& description)
+{
+    return [=](QWidget* form) {
+        form->findChild<QLineEdit*>(DialogExchange::txtWord)->setText(word);
+        form->findChild<QPlainTextEdit*>(DialogExchange::txtDescription)->setPlainText(description);
+        form->findChild<QPushButton*>("cmdSave")->click();
+    };
+}
+
+void cancelForm(QWidget* form)
+{
+    form->findChild<QPushButton*>("cmdCancel")->click();
 }
 
 } // namespace
@@ -62,82 +138,32 @@ class tst_mainWindow : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir folder;
+    QTemporaryDir folder; // emptied before each test
     frmMain* window = nullptr;
     clsDictionary* document = nullptr;
     QComboBox* list = nullptr;
     ModalAnswerer* answerer = nullptr;
+    bool m_mounted = false; // the small disks of the failed saves
+
     QString path(const QString& name) const { return folder.filePath(name); }
     void click(const char* name) { window->findChild<QPushButton*>(name)->click(); }
+    QString shownDescription() const { return window->findChild<QPlainTextEdit*>()->toPlainText(); }
 
-    // Plays the user's steps: "cmdX" clicks that button, "mnuX" chooses that menu item, a number
-    // selects that word.
-    void play(const QStringList& steps)
+    // Clicks the button, or chooses the menu item, of that name.
+    void use(const QString& name)
     {
-        for (const QString& step : steps)
-            step.startsWith("cmd")   ? click(qPrintable(step))
-            : step.startsWith("mnu") ? window->findChild<QAction*>(step)->trigger()
-                                     : list->setCurrentIndex(step.toInt());
+        if (auto* button = window->findChild<QPushButton*>(name))
+            button->click();
+        else
+            window->findChild<QAction*>(name)->trigger();
     }
 
-    // Queues answers to the windows the next steps open, in order: "Ok", "Yes", "No" and
-    // "Cancel" press that button of the next modal window, "type:TEXT" types into it and accepts
-    // it, and "frmWord:WORD|DESCRIPTION|..." or "frmDictionary:NAME|PASSWORD|..." fills that
-    // dialog. A question answered Yes or No is given Escape and a close by its title bar first,
-    // which must leave it open.
-    void answer(const QStringList& answers)
+    QStringList words() const
     {
-        const auto buttonKeys = QMetaEnum::fromType<QDialogButtonBox::StandardButtons>();
-        for (const QString& given : answers) {
-            const QString kind = given.section(':', 0, 0), text = given.section(':', 1);
-            answerer->on(kind.startsWith("frm") ? kind : "", [=](QWidget* window) {
-                if (kind.startsWith("frm"))
-                    return fill(window, text.split('|'));
-                auto* input = qobject_cast<QInputDialog*>(window);
-                auto* fileName = window->findChild<QLineEdit*>("fileNameEdit");
-                const int button = buttonKeys.keyToValue(qPrintable(kind));
-                QAbstractButton* pressed = window->findChild<QDialogButtonBox*>()->button(
-                    QDialogButtonBox::StandardButton(qMax(button, 0)));
-                if (kind == "Yes" || kind == "No") {
-                    QTest::keyClick(window, Qt::Key_Escape);
-                    window->close();
-                }
-                if (!window->isVisible() || (button != -1 ? !pressed : !input && !fileName))
-                    return void(answerer->failures
-                                << "cannot " + kind + ": " + window->windowTitle());
-                if (pressed)
-                    return pressed->click();
-                input ? input->setTextValue(text) : fileName->setText(text);
-                static_cast<QDialog*>(window)->accept();
-            });
-        }
-    }
-
-    // Fills the word dialog's boxes with a word and a description, or the properties dialog's
-    // with a name and a password, typed twice, and confirms, or with a third text "cancel",
-    // cancels.
-    static void fill(QWidget* form, const QStringList& texts)
-    {
-        for (QLineEdit* box : form->findChildren<QLineEdit*>())
-            box->setText(texts.value(box->objectName().contains("Password") ? 1 : 0));
-        if (auto* box = form->findChild<QPlainTextEdit*>())
-            box->setPlainText(texts.value(1));
-        form->findChildren<QPushButton*>().at(texts.value(2) == "cancel")->click();
-    }
-
-    // The document's words as FillComboBox gives them, then the list's, the selected word and
-    // the description shown.
-    QString shown() const
-    {
-        QStringList words, items;
+        QStringList words;
         document->FillComboBox(words);
-        for (int i = 0; i < list->count(); ++i)
-            items << list->itemText(i);
-        return words.join(',') + '|' + items.join(',') + '|' + list->currentText() + '|' +
-               window->findChild<QPlainTextEdit*>()->toPlainText();
+        return words;
     }
-
-    QString words() const { return shown().section('|', 0, 0); }
 
     // Words a, b, c described "A", "B" and "C", with the given password and no unsaved changes.
     void fillDictionary(const QString& password = {})
@@ -149,13 +175,45 @@ class tst_mainWindow : public QObject
         document->setDictionaryChanged(false);
     }
 
-    // Runs a form through a runner of its own with the bag; the action answers it once it shows.
-    QVariantMap run(QWidget* form, const QVariantMap& bag, const ModalAnswerer::Action& action)
+    // The three words saved to own.dyb, a fourth one added since, and deleted words from the
+    // first. Since then own.dyb has been given another name, link.dyb, by a "hard" or a
+    // "symbolic" link, or "removed", or its folder is "gone".
+    void own(const QString& added = "fig", const QString& since = {}, int deleted = 0)
     {
-        clsDialog dialog;
-        dialog.ReferenceForm = form;
-        answerer->on(form->objectName(), action);
-        return dialog.ShowDialog(bag, "");
+        fillDictionary();
+        QVERIFY(document->SaveDictionary(path("own.dyb")) == 0);
+        document->AddWord(added, "");
+        for (int word = 0; word < deleted; ++word)
+            document->DeleteWord(0);
+        std::error_code error;
+        if (since == "hard")
+            std::filesystem::create_hard_link(path("own.dyb").toStdWString(),
+                                              path("link.dyb").toStdWString(), error);
+        QVERIFY(!error && (since != "symbolic" || QFile::link("own.dyb", "link.dyb")));
+        QVERIFY(since != "removed" || QFile::remove("own.dyb"));
+        if (since == "gone")
+            document->setFileName(path("gone/own.dyb"));
+    }
+
+    // The same, own.dyb since written in place by another program.
+    void ownChanged(const QString& link = {})
+    {
+        own("fig", link);
+        QVERIFY(writeBytes("own.dyb", "another program's"));
+    }
+
+    QMap<QString, QByteArray> files() const
+    {
+        QMap<QString, QByteArray> files;
+        for (const QString& name : QDir().entryList(QDir::Files | QDir::Hidden))
+            files.insert(name, readBytes(name));
+        return files;
+    }
+
+    void addNumberedWords() // w0000 to w2999, each described by its number
+    {
+        for (int i = 0; i < 3000; ++i)
+            document->AddWord(QString("w%1").arg(i, 4, 10, QChar('0')), QString::number(i));
     }
 
     static QStringList recoveryCopies()
@@ -163,12 +221,77 @@ class tst_mainWindow : public QObject
         return QDir(RecoveryCopy::defaultFolder()).entryList({"*.dyb"}, QDir::Files, QDir::Time);
     }
 
+    // A scenario: what the dictionary is, a command, the file that then holds the dictionary's
+    // words (none when nothing was saved), and the windows the command shows, in order, with
+    // their answers. The command is a button or a menu item, "close" for what drops a
+    // dictionary, or a file in the test's folder that the desktop hands over, by its name there.
+    static void scenarioColumns()
+    {
+        QTest::addColumn<Setup>("setup");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<Script>("script");
+    }
+
+    static void scenario(const char* name, const Setup& setup, const QString& command,
+                         const QString& file, const Script& script)
+    {
+        QTest::newRow(name) << setup << command << file << script;
+    }
+
+    // Plays a scenario beside another file, other.dyb, and a dictionary of no words, empty.dyb. A
+    // dictionary left clean belongs to the file, which opens with its words; one that still has
+    // changes belongs to the file it had, and no file has changed.
+    void playScenario()
+    {
+        QFETCH(Setup, setup);
+        QFETCH(QString, command);
+        QFETCH(QString, file);
+        QFETCH(Script, script);
+        QVERIFY(writeBytes("other.dyb", "another file") &&
+                clsDictionary().SaveDictionary(path("empty.dyb")) == 0);
+        setup();
+        const QString fileBefore = document->FileName();
+        const QMap<QString, QByteArray> filesBefore = files();
+        for (const Step& step : script)
+            answerer->expect(step.window, step.answer);
+        QFileOpenEvent fromDesktop(command);
+        if (command == "close")
+            window->Dictionary_Closing();
+        else if (command.contains('.'))
+            QApplication::sendEvent(qApp, &fromDesktop);
+        else
+            use(command);
+        clsDictionary saved;
+        QCOMPARE(document->DictionaryChanged(), file.isEmpty());
+        QCOMPARE(document->FileName(), file.isEmpty() ? fileBefore : path(file));
+        if (!file.isEmpty()) {
+            QCOMPARE(saved.OpenDictionary(path(file)), 0);
+            QCOMPARE(saved.WordCount(), document->WordCount());
+        } else {
+            QCOMPARE(files().keys(), filesBefore.keys());
+            QCOMPARE(files().values(), filesBefore.values());
+        }
+    }
+
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
+    void cleanupTestCase()
+    {
+        if (m_mounted)
+            QProcess::execute("umount", {path("full"), path("ro")});
+    }
+
     void init()
     {
-        QVERIFY(QDir(RecoveryCopy::defaultFolder()).removeRecursively());
+        const auto all = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+        for (const QFileInfo& entry : QDir(folder.path()).entryInfoList(all)) {
+            if (!QFile::remove(entry.filePath()))
+                QDir(entry.filePath()).removeRecursively(); // but the disks mounted there
+        }
+        QVERIFY(QDir(RecoveryCopy::defaultFolder()).removeRecursively() &&
+                QDir::setCurrent(folder.path()));
         // Qt's own dialogs, which the answerer answers, stand in for the platform's.
         QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
         window = new frmMain;
@@ -176,323 +299,444 @@ private slots:
         document = window->Dictionary;
         list = window->findChild<QComboBox*>();
         answerer = new ModalAnswerer;
+        // Names typed into the chooser are in the test's folder, where its choices start.
+        window->OpenSave = std::make_unique<clsOpenSave>();
+        window->OpenSave->setInitialDir(folder.path());
     }
 
     void cleanup()
     {
-        const QString failures = answerer->done() ? "" : "left: " + answerer->failures.join('\n');
+        const QStringList problems = answerer->problems();
         delete answerer;
         document->setDictionaryChanged(false); // no save question on the way out
         delete window;
         // Back to where CTest starts the test: Windows removes no folder that is current.
         QDir::setCurrent(QCoreApplication::applicationDirPath());
-        QVERIFY2(failures.isEmpty(), qPrintable(failures)); // after the clean-up: nothing spreads
+        // After the clean-up, so that nothing spreads to the next test.
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
     }
 
-    // The window shows the program's icon. Every control and menu item is spoken by its caption or
-    // label. Every change rebuilds the list from the document with the first word selected and
-    // shown, a single word too. Add asks for no password; Edit shows the selected word, with no
-    // text selected, and writes both texts to it, even after the rebuild the first write makes;
-    // Delete removes it; cancelled dialogs and commands with nothing selected change nothing. The
-    // gate refuses another case, a blank more or less, and Cancel, and says why; the right answer
-    // is remembered. Edit Dictionary, confirmed unchanged, marks a change, which the save
-    // question then offers to save. About. The opened list shows a scroll bar when the words
-    // outnumber its rows.
-    void wordCommandsAndThePasswordGate()
+    void everyControlIsSpokenByItsCaptionOrLabel()
     {
-        QCOMPARE(
-            spokenNames(QAccessible::queryAccessibleInterface(window)).join(','),
-            "Word,Description,Add,Edit,Delete,Exit,File,File,New Dictionary,Open Dictionary,Save "
-            "Dictionary,Save Dictionary As,Exit,Edit,Edit,Add Word,Edit Word,Delete Word,Edit "
-            "Dictionary,About");
-        QVERIFY(!window->windowIcon().pixmap(32).isNull());
+        QCOMPARE(spokenNames(QAccessible::queryAccessibleInterface(window)),
+                 QStringList({"Word", "Description", "Add", "Edit", "Delete", "Exit", "File",
+                              "File", "New Dictionary", "Open Dictionary", "Save Dictionary",
+                              "Save Dictionary As", "Exit", "Edit", "Edit", "Add Word", "Edit Word",
+                              "Delete Word", "Edit Dictionary", "About"}));
+    }
+
+    void theWindowShowsTheProgramsIcon() { QVERIFY(!window->windowIcon().pixmap(32).isNull()); }
+
+    // Every change rebuilds the list from the document, with the first word selected and its
+    // description shown, a single word too.
+    void everyChangeRebuildsTheListWithTheFirstWordSelected()
+    {
         document->AddWord("only", "one");
-        QCOMPARE(shown(), "only|only|only|one");
-        fillDictionary("Secret ");
-        answer({"frmWord:a|again", "frmWord:never|added|cancel", "type:secret ", "Ok",
-                "type:Secret", "Ok", "type: Secret ", "Ok", "Cancel", "Ok", "type:Secret "});
-        answerer->on("frmWord", [](QWidget* form) {
-            const auto* box = form->findChild<QLineEdit*>();
-            QCOMPARE(form->windowTitle() + box->text() + box->selectedText(), "Edit wordc");
-            fill(form, {"z", "Z"});
-        });
-        answer({"frmWord:y|Y|cancel"});
-        answerer->on("frmDictionary",
-                     [](QWidget* form) { form->findChild<QPushButton*>()->click(); });
-        play({"cmdAdd", "mnuAddWord", "2", "cmdEdit", "cmdEdit", "cmdEdit", "cmdEdit", "cmdEdit",
-              "3"});
+        QCOMPARE(list->count(), 1);
+        QCOMPARE(shownDescription(), "one");
+        fillDictionary();
+        list->setCurrentIndex(2);
+        document->setWordName(2, "z");
+        QCOMPARE(list->itemText(2), "z");
+        QCOMPARE(list->currentText(), "a");
+        QCOMPARE(shownDescription(), "A");
         document->setDictionaryChanged(false);
-        play({"mnuEditWord"});
-        QVERIFY(!document->DictionaryChanged()); // the cancelled edit changed nothing
-        play({"mnuEditDictionary"});
-        QVERIFY(document->DictionaryChanged() && document->DictionaryPassword() == "Secret ");
-        answer({"No"});
-        window->Dictionary_Closing();
-        QCOMPARE(answerer->seen.mid(2, 2),
-                 QStringList({"Lexivault|This dictionary is password-protected. "
-                              "Please state the password:||Ok Cancel",
-                              "Error|Wrong password|Critical|Ok"}));
-        QCOMPARE(shown() + document->WordDescription(2), "a,b,z,a|a,b,z,a|a|AZ");
-        answer({"Ok"});
-        play({"3", "cmdDelete", "mnuDeleteWord", "-1", "cmdEdit", "cmdDelete", "mnuAbout"});
-        QCOMPARE(words() + answerer->seen.mid(answerer->seen.size() - 2).join(','),
-                 "b,z" + kSaveQuestion + ",About|This program is made by Quillmark|Information|Ok");
-        QString bars; // the opened list shows a scroll bar for more words than its ten rows
-        for (int words = 3; words <= 11; ++words, list->hidePopup()) {
-            document->AddWord("w", "");
-            list->showPopup();
-            bars += QString::number(list->view()->verticalScrollBar()->isVisible());
+        document->CreateDictionary();
+        QCOMPARE(list->count(), 0);
+        QCOMPARE(shownDescription(), "");
+    }
+
+    // Add puts the typed word last; Edit shows the selected word and writes both texts to it,
+    // although the first write rebuilds the list; Delete removes the selected word. A cancelled
+    // dialog, or a command with no word selected, changes nothing.
+    void wordCommandsChangeTheWords_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<Action>("answer"); // in the dialog the command shows
+        QTest::addColumn<QStringList>("words");
+        const QStringList added{"a", "b", "c", "d"}, edited{"a", "d", "c"}, same{"a", "b", "c"};
+        const Action saved = savesWord("d", "D");
+        // The word dialog's title and word, as Edit shows them, then a Cancel.
+        const Action showsB = [](QWidget* form) {
+            const auto* box = form->findChild<QLineEdit*>();
+            const QString title = form->windowTitle(), word = box->text();
+            const QString selected = box->selectedText();
+            cancelForm(form);
+            QCOMPARE(title, "Edit word");
+            QCOMPARE(word, "b");
+            QCOMPARE(selected, QString());
+        };
+        QTest::newRow("Add") << "cmdAdd" << 1 << saved << added;
+        QTest::newRow("Add Word") << "mnuAddWord" << 1 << saved << added;
+        QTest::newRow("Edit") << "cmdEdit" << 1 << saved << edited;
+        QTest::newRow("Edit Word") << "mnuEditWord" << 1 << saved << edited;
+        QTest::newRow("Delete") << "cmdDelete" << 1 << Action() << QStringList{"a", "c"};
+        QTest::newRow("Delete Word") << "mnuDeleteWord" << 1 << Action() << QStringList{"a", "c"};
+        QTest::newRow("Add cancelled") << "cmdAdd" << 1 << Action(cancelForm) << same;
+        QTest::newRow("Edit cancelled") << "cmdEdit" << 1 << showsB << same;
+        QTest::newRow("Edit Dictionary cancelled")
+            << "mnuEditDictionary" << 1 << Action(cancelForm) << same;
+        QTest::newRow("Edit, no word selected") << "cmdEdit" << -1 << Action() << same;
+        QTest::newRow("Delete, no word selected") << "cmdDelete" << -1 << Action() << same;
+    }
+
+    void wordCommandsChangeTheWords()
+    {
+        QFETCH(QString, command);
+        QFETCH(int, selected);
+        QFETCH(Action, answer);
+        QFETCH(QStringList, words);
+        fillDictionary();
+        list->setCurrentIndex(selected);
+        if (answer)
+            answerer->on(command == "mnuEditDictionary" ? "frmDictionary" : "frmWord", answer);
+        use(command);
+        QCOMPARE(this->words(), words);
+        QCOMPARE(document->WordDescription(words.indexOf("d")), words.contains("d") ? "D" : "");
+        QCOMPARE(document->DictionaryChanged(), words != QStringList({"a", "b", "c"}));
+    }
+
+    // Edit, Delete and Edit Dictionary ask for the password first, Add does not. Anything but the
+    // exact password, another case, a blank more or less, or Cancel, is refused with an error,
+    // and the command does nothing.
+    void passwordGateRefusesAllButTheExactPassword_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<Action>("answer"); // none: not asked
+        QTest::newRow("Add, not asked") << "cmdAdd" << Action();
+        QTest::newRow("Edit, another case") << "cmdEdit" << type("secret ");
+        QTest::newRow("Edit Word, a blank more") << "mnuEditWord" << type(" Secret ");
+        QTest::newRow("Delete, a blank less") << "cmdDelete" << type("Secret");
+        QTest::newRow("Delete Word, Cancel") << "mnuDeleteWord" << cancel;
+        QTest::newRow("Edit Dictionary, another case") << "mnuEditDictionary" << type("SECRET ");
+    }
+
+    void passwordGateRefusesAllButTheExactPassword()
+    {
+        QFETCH(QString, command);
+        QFETCH(Action, answer);
+        fillDictionary("Secret ");
+        if (answer) {
+            answerer->expect(kPasswordPrompt, answer);
+            answerer->expect({"Error", "Wrong password", {}, "Critical", "Ok"}, ok);
+        } else {
+            answerer->on("frmWord", cancelForm);
         }
-        QCOMPARE(bars, "000000001");
+        use(command);
+        QCOMPARE(words(), QStringList({"a", "b", "c"}));
+        QVERIFY(!document->DictionaryChanged());
+    }
+
+    // The right password is asked for once. Edit Dictionary confirmed unchanged marks a change.
+    void passwordGateRemembersTheRightPassword()
+    {
+        fillDictionary("Secret ");
+        answerer->expect(kPasswordPrompt, type("Secret "));
+        answerer->on("frmDictionary", [](QWidget* f) { f->findChild<QPushButton*>()->click(); });
+        use("mnuEditDictionary");
+        QVERIFY(document->DictionaryChanged());
+        use("cmdDelete");
+        QCOMPARE(words(), QStringList({"b", "c"}));
+        QCOMPARE(document->DictionaryPassword(), "Secret ");
+    }
+
+    void aboutNamesTheMaker()
+    {
+        answerer->expect({"About", "This program is made by Quillmark", {}, "Information", "Ok"},
+                         ok);
+        use("mnuAbout");
+    }
+
+    // The opened list, of ten rows, shows a scroll bar once the words outnumber them.
+    void theOpenedListShowsAScrollBarBeyondTenWords()
+    {
+        for (int i = 0; i < 10; ++i)
+            document->AddWord("w", "");
+        list->showPopup();
+        QVERIFY(!list->view()->verticalScrollBar()->isVisible());
+        list->hidePopup();
+        document->AddWord("w", "");
+        list->showPopup();
+        QVERIFY(list->view()->verticalScrollBar()->isVisible());
     }
 
     // Letters typed into the closed list select the next word that begins with them, whatever
-    // their case, with its description. The opened list shows the selected word among thousands;
-    // keys move through it and Enter picks a word; a click picks the one under the mouse.
-    void typingAndTheOpenedList()
+    // their case, and show its description.
+    void typingIntoTheClosedListSelectsTheWordThatBeginsSo()
     {
-        for (int i = 0; i < 3000; ++i)
-            document->AddWord(QString("w%1").arg(i, 4, 10, QChar('0')), QString::number(i));
+        addNumberedWords();
         QTest::keyClicks(list, "W29");
-        const QString typed = shown().section('|', 2);
-        auto* view = list->view();
-        const auto picked = [&](const QList<int>& keys, int click = -1) {
-            list->showPopup();
-            const QModelIndex current = view->currentIndex();
-            QString seen =
-                QString::number(current.row()) + ' ' +
-                QString::number(view->viewport()->rect().contains(view->visualRect(current)) &&
-                                view->indexAt(view->visualRect(current).center()) == current);
-            for (const int key : keys)
-                QTest::keyClick(view, Qt::Key(key));
-            if (click >= 0)
-                QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
-                                  view->visualRect(view->model()->index(click, 0)).center());
-            return seen + ' ' + shown().section('|', 2) + ' ' + QString::number(view->isVisible());
-        };
-        list->setCurrentIndex(1500);
-        const QString byKeys = picked({Qt::Key_End, Qt::Key_Up, Qt::Key_Return});
-        QCOMPARE(typed + ' ' + byKeys + ' ' + picked({Qt::Key_PageUp, Qt::Key_Down}, 2990),
-                 "w2900|2900 1500 1 w2998|2998 0 2998 1 w2990|2990 0");
+        QCOMPARE(list->currentText(), "w2900");
+        QCOMPARE(shownDescription(), "2900");
     }
 
-    // While a dialog waits, a command that would run a dialog again or change which words
-    // there are brings the waiting dialog forward and does nothing else, from a button or a menu.
+    // The opened list shows the selected word among thousands; keys move through it and Enter
+    // picks a word, or a click picks the one under the mouse, which closes the list.
+    void theOpenedListPicksAWord_data()
+    {
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<int>("clicked"); // the row clicked after the keys; -1: none
+        QTest::addColumn<QString>("picked");
+        QTest::newRow("End, Up and Enter")
+            << 1500 << QList<int>{Qt::Key_End, Qt::Key_Up, Qt::Key_Return} << -1 << "w2998";
+        QTest::newRow("a click")
+            << 2998 << QList<int>{Qt::Key_PageUp, Qt::Key_Down} << 2990 << "w2990";
+    }
+
+    void theOpenedListPicksAWord()
+    {
+        QFETCH(int, selected);
+        QFETCH(QList<int>, keys);
+        QFETCH(int, clicked);
+        addNumberedWords();
+        list->setCurrentIndex(selected);
+        list->showPopup();
+        QAbstractItemView* view = list->view();
+        const QRect current = view->visualRect(view->currentIndex());
+        QCOMPARE(view->currentIndex().row(), selected);
+        QVERIFY(view->viewport()->rect().contains(current));
+        QCOMPARE(view->indexAt(current.center()), view->currentIndex());
+        for (const int key : keys)
+            QTest::keyClick(view, Qt::Key(key));
+        if (clicked >= 0)
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                              view->visualRect(view->model()->index(clicked, 0)).center());
+        QTEST(list->currentText(), "picked");
+        QCOMPARE(shownDescription(), list->currentText().mid(1));
+        QVERIFY(!view->isVisible());
+    }
+
+    // While a dialog waits, a command that would run a dialog again or change which words there
+    // are, from a button, a menu or the desktop handing over a file, brings the waiting dialog
+    // forward, alone with the window, and does nothing else; the dialog's texts then go where
+    // they were meant to.
+    void commandsWhileADialogWaitsBringItForward_data()
+    {
+        QTest::addColumn<QString>("waiting"); // the command whose dialog waits
+        QTest::newRow("Edit") << "cmdEdit";
+        QTest::newRow("New Dictionary") << "mnuNewDictionary";
+    }
+
     void commandsWhileADialogWaitsBringItForward()
     {
-        const auto tryEveryCommand = [this](const QString& then) {
-            return [this, then](QWidget* form) {
-                for (const char* item : {"cmdAdd", "cmdEdit", "cmdDelete", "mnuAddWord",
-                                         "mnuEditWord", "mnuDeleteWord", "mnuNewDictionary",
-                                         "mnuOpenDictionary", "mnuEditDictionary"}) {
-                    window->activateWindow();
-                    play({item});
-                    QTRY_COMPARE(QApplication::activeWindow(), form);
-                }
-                for (QWidget* top : QApplication::topLevelWidgets())
-                    QVERIFY(top == form || top == window || !top->isVisible());
-                fill(form, then.split('|'));
-            };
-        };
+        QFETCH(QString, waiting);
+        QVERIFY(clsDictionary().SaveDictionary(path("other.dyb")) == 0);
         document->AddWord("apple", "a red fruit");
         document->AddWord("pear", "");
-        answerer->on("frmWord", tryEveryCommand("kiwi|a red fruit"));
-        play({"cmdEdit"});
-        QCOMPARE(shown(), "kiwi,pear|kiwi,pear|kiwi|a red fruit");
-        answerer->on("frmDictionary", tryEveryCommand("Fruit|pw"));
-        answer({"No"});
-        play({"mnuNewDictionary"});
-        QCOMPARE(document->DictionaryName() + document->DictionaryPassword() + shown(),
-                 "Fruitpw|||");
+        document->setDictionaryChanged(false);
+        const bool editing = waiting == "cmdEdit";
+        QStringList notForward; // the commands after which the dialog was not in front, or alone
+        answerer->on(editing ? "frmWord" : "frmDictionary", [&](QWidget* form) {
+            for (const QString command :
+                 {"cmdAdd", "cmdEdit", "cmdDelete", "mnuAddWord", "mnuEditWord", "mnuDeleteWord",
+                  "mnuNewDictionary", "mnuOpenDictionary", "mnuEditDictionary", "other.dyb"}) {
+                window->activateWindow();
+                QFileOpenEvent fromDesktop(command);
+                if (command.contains('.'))
+                    QApplication::sendEvent(qApp, &fromDesktop);
+                else
+                    use(command);
+                const QWidgetList all = QApplication::topLevelWidgets();
+                if (!QTest::qWaitFor([&] { return QApplication::activeWindow() == form; }) ||
+                    std::count_if(all.begin(), all.end(), std::mem_fn(&QWidget::isVisible)) != 2)
+                    notForward << command;
+            }
+            form->findChild<QLineEdit*>()->setText("kiwi");
+            form->findChildren<QPushButton*>().constFirst()->click();
+        });
+        use(waiting);
+        QCOMPARE(notForward, QStringList());
+        QCOMPARE(document->FileName(), QString());
+        QCOMPARE(words(), editing ? QStringList({"kiwi", "pear"}) : QStringList());
+        QCOMPARE(document->DictionaryName(), editing ? "" : "kiwi");
     }
 
-    // The save question, asked before a dictionary is dropped, comes for one with unsaved
-    // changes and words, or of a file even when it has none left, not for one that has no words
-    // and no file. Yes saves. Only No drops the changes: a save that fails, or a path longer than
-    // the platform allows, is reported and the question comes again, and then Yes asks where to
-    // save; a Cancel in the chooser, or a No to replacing another file (named with the ".dyb" it
-    // gets) or to saving letters as "?", brings the question back too. Each question of a save
-    // comes once, in that order; the dictionary's own file asks for no replacing.
-    void theSaveQuestion()
+    // The save question, asked before a dictionary is dropped, comes for one with unsaved changes
+    // and words, or of a file even when it has none left; not for one that has no words and no
+    // file. Only No drops the words: a save that fails, or a path longer than the platform
+    // allows, is reported and the question comes again, and so does it after a Cancel in the
+    // chooser or a No to one of the save's warnings; Yes then asks where to save.
+    void theSaveQuestionComesUntilTheWordsAreSavedOrDropped_data()
     {
-        for (const auto& [ofAFile, words] :
-             QList<std::pair<bool, int>>{{false, 0}, {false, 1}, {true, 0}, {true, 3}}) {
-            fillDictionary();
-            QVERIFY(!ofAFile || document->SaveDictionary(path("old.dyb")) == 0);
-            document->setDictionaryAuthor("changed");
-            for (int i = words; i < 3; ++i)
-                document->DeleteWord(0);
-            answer(ofAFile ? QStringList{"Yes"} : words > 0 ? QStringList{"No"} : QStringList{});
-            window->Dictionary_Closing();
-            clsDictionary old;
-            QVERIFY(answerer->done() && (!ofAFile || (old.OpenDictionary(path("old.dyb")) == 0 &&
-                                                      old.WordCount() == words - 1)));
-        }
+        scenarioColumns();
         const QString tooLong =
             folder.path() + ("/" + QString(250, 'x')).repeated(clsOpenSave().MaxFile() / 251 + 1);
-        QVERIFY(document->SaveDictionary(path("precious.dyb")) == 0);
-        document->AddWord("λόγος", "");
-        document->setFileName(path("gone/old.dyb"));
-        const QString pick = "type:" + path("precious"),
-                      gone = "The folder " + path("gone") + " does not exist.";
-        answer({"Yes", "Yes", "Ok", "Yes", "Cancel", "Yes", pick, "No", "Yes", "type:" + tooLong,
-                "Ok", "Yes", pick, "Yes", "No", "Yes", pick, "Yes", "Yes"});
-        answerer->seen.clear();
-        window->Dictionary_Closing();
-        const QStringList once{kSaveQuestion, kChooser, kReplace};
-        QCOMPARE(answerer->seen,
-                 QStringList({kSaveQuestion, kLossy, cannot("save", gone), kSaveQuestion, kChooser}) +
-                     once + QStringList({kSaveQuestion, kChooser, cannot("save", kTooLongPath)}) + once +
-                     QStringList{kLossy} + once + QStringList{kLossy});
-        clsDictionary saved;
-        QVERIFY(saved.OpenDictionary(path("precious.dyb")) == 0 && !document->DictionaryChanged());
-        QCOMPARE(saved.WordName(3), "?????");
+        const Step question{kSaveQuestion, yes}, drop{kSaveQuestion, no};
+        const auto fig = [this] { document->AddWord("fig", ""); };
+        const auto greek = [this] { document->AddWord("λόγος", ""); };
+        scenario("no words and no file", [this] { document->setDictionaryName("x"); }, "close", "",
+                 {});
+        scenario("a new dictionary, No", fig, "close", "", {drop});
+        scenario("an emptied file, Yes", [this] { own("fig", "", 4); }, "close", "own.dyb",
+                 {question});
+        scenario("its folder since removed", [this] { own("fig", "gone"); }, "close", "fruit.dyb",
+                 {question, {cannot("save", missingFolder(path("gone"))), ok}, question,
+                  saveAs("fruit")});
+        scenario("a path too long", fig, "close", "",
+                 {question, saveAs(tooLong), {cannot("save", tooLongPath()), ok}, drop});
+        scenario("Cancel in the chooser", fig, "close", "", {question, saveAs("", cancel), drop});
+        scenario("No to replacing another file", fig, "close", "",
+                 {question, saveAs("other"), replacing("other.dyb", no), drop});
+        scenario("No to the characters warning", greek, "close", "",
+                 {question, saveAs("new"), {kCharacters, no}, drop});
+        scenario("No to another program's changes", [this] { ownChanged(); }, "close", "mine.dyb",
+                 {question, changedByAnotherProgram("own.dyb", no), question, saveAs("mine")});
     }
+
+    void theSaveQuestionComesUntilTheWordsAreSavedOrDropped() { playScenario(); }
 
     // Save of a dictionary never saved runs Save As, which adds ".dyb" unless the name ends in it,
-    // in any case. Save As to the dictionary's own file asks nothing; to another, No to replacing
-    // it saves nothing. Save of a file that another program saved since asks first, and so does
-    // Yes at the save question, whose next Yes then asks where; two saves in a row ask nothing.
-    // A save that fails is reported and keeps the changes.
-    void saveAsAndSave()
+    // in any case. A save asks, each once and in this order, whether to replace another file,
+    // whether to replace another program's changes to the dictionary's own file, known by any of
+    // its names, and whether to save letters as "?"; it asks nothing else. No saves nothing (and
+    // Enter answers No: see questionsTakeEnterAsTheirSafeAnswer).
+    void savesAskOnlyWhatTheyMust_data()
     {
-        for (const QString named :
-             {"plain=plain.dyb", "LOUD.DYB=LOUD.DYB", "notes.txt=notes.txt.dyb"}) {
-            fillDictionary();
-            answer({"type:" + path(named.section('=', 0, 0))});
-            play({"mnuSave"});
-            QVERIFY(document->FileName() == path(named.section('=', 1)) &&
-                    !document->DictionaryChanged());
+        scenarioColumns();
+        const auto fig = [this] { document->AddWord("fig", ""); };
+        const auto ownFile = [this] { own(); };
+        const auto changed = [this] { ownChanged(); };
+        const auto greek = [this] { document->AddWord("λόγος", ""); };
+        scenario("Save, new", fig, "mnuSave", "plain.dyb", {saveAs("plain")});
+        scenario("Save, new, .DYB", fig, "mnuSave", "LOUD.DYB", {saveAs("LOUD.DYB")});
+        scenario("Save, new, .txt", fig, "mnuSave", "notes.txt.dyb", {saveAs("notes.txt")});
+        scenario("Save", ownFile, "mnuSave", "own.dyb", {});
+        scenario("Save, changed by another program, Yes", changed, "mnuSave", "own.dyb",
+                 {changedByAnotherProgram("own.dyb", yes)});
+        scenario("Save As, new", ownFile, "mnuSaveAs", "new.dyb", {saveAs("new")});
+        scenario("Save As, new, its own changed", changed, "mnuSaveAs", "new.dyb", {saveAs("new")});
+        scenario("Save As, new, its own removed", [this] { own("fig", "removed"); }, "mnuSaveAs",
+                 "new.dyb", {saveAs("new")});
+        scenario("Save As, another file, letters it lacks", greek, "mnuSaveAs", "other.dyb",
+                 {saveAs("other"), replacing("other.dyb", yes), {kCharacters, yes}});
+        scenario("Save As, its own", ownFile, "mnuSaveAs", "own.dyb", {saveAs("own.dyb")});
+        scenario("Save As, its own, changed, No", changed, "mnuSaveAs", "",
+                 {saveAs("own.dyb"), changedByAnotherProgram("own.dyb", no)});
+        QStringList links{"hard"};
+#ifdef Q_OS_UNIX // where anyone may make a symbolic link
+        links << "symbolic";
+#endif
+        for (const QString& link : links) {
+            scenario(qPrintable("Save As, its own by a " + link + " link"),
+                     [=] { own("fig", link); }, "mnuSaveAs", "link.dyb", {saveAs("link.dyb")});
+            scenario(qPrintable("Save As, its own by a " + link + " link, changed, No"),
+                     [=] { ownChanged(link); }, "mnuSaveAs", "",
+                     {saveAs("link.dyb"), changedByAnotherProgram("link.dyb", no)});
         }
-        document->AddWord("d", "");
-        answer({"type:" + path("notes.txt"), "type:" + path("plain"), "No"});
-        play({"mnuSaveAs", "mnuSaveAs"});
-        QVERIFY(answerer->seen.last() == QString(kReplace).replace("precious", "plain") &&
-                QFileInfo(path("plain.dyb")).size() == QFileInfo(path("LOUD.DYB")).size());
-        clsDictionary other; // another window of the same file, which it saves first
-        QVERIFY(other.SaveDictionary(path("notes.txt.dyb")) == 0);
-        document->AddWord("e", "");
-        answer({"No", "Yes", "No", "Yes", "Cancel", "No", "Yes"});
-        play({"mnuSave"});
-        window->Dictionary_Closing();
-        play({"mnuSave", "mnuSave"});
-        const QString changed = "Save|notes.txt.dyb has been changed by another program. Do you "
-                                "want to replace it?|Warning|Yes No";
-        QCOMPARE(answerer->seen.mid(6), QStringList({changed, kSaveQuestion, changed, kSaveQuestion,
-                                                     kChooser, kSaveQuestion, changed}));
-        document->AddWord("f", "");
-        document->setFileName(path("gone/notes.dyb")); // its folder since removed
-        answer({"Ok"});
-        play({"mnuSave"});
-        QCOMPARE(answerer->seen.last(),
-                 cannot("save", "The folder " + path("gone") + " does not exist."));
-        QVERIFY(document->DictionaryChanged());
     }
 
-    // A failed open or save says which file and why below the box's text: a file cut short, one
-    // that is no dictionary, a folder or a named pipe in its place, a path or a name too long, a
-    // text too long for the file, and, where root can mount them, a full disk and a read-only
-    // folder.
-    void failuresSayWhichFileAndWhy()
+    void savesAskOnlyWhatTheyMust() { playScenario(); }
+
+    // The save question and the three warnings of a save stay open on Escape and on a close by
+    // their title bar. Enter answers the save question Yes, which saves, and each warning No,
+    // which saves nothing: a key pressed in passing neither drops the words nor replaces a file.
+    void questionsTakeEnterAsTheirSafeAnswer_data()
     {
-        fillDictionary();
-        QVERIFY(document->SaveDictionary(path("cut.dyb")) == 0 &&
-                QFile::resize(path("cut.dyb"), 41) && QDir(folder.path()).mkdir("folder.dyb"));
-        QFile text(path("notes.txt"));
-        QVERIFY(text.open(QIODevice::WriteOnly) && text.write("Shopping list\n") == 14 &&
-                text.flush());
-        QList<std::pair<QString, QString>> opens{
-            {"cut.dyb", "cut.dyb is not a dictionary file: it ends after 41 bytes, but its words "
-                        "need at least 43."},
-            {"notes.txt", "notes.txt is not a dictionary file: it ends after 14 bytes, but its "
-                          "header needs at least 26,709."},
-            {"folder.dyb", "folder.dyb is a folder, not a file."},
-            {QString(250, 'd').repeated(20), kTooLongPath},
-            {QString(300, 'n'), "A name in this path is longer than the file system allows (255 "
-                                "characters)."}};
-        QList<std::pair<QString, QString>> saves{
-            {"long.dyb", "long.dyb cannot hold the description of \"long\": it takes 70,000 "
-                         "bytes, and a text in a dictionary file takes at most 65,535."}};
+        scenarioColumns();
+        const auto ownFile = [this] { own(); };
+        scenario("the save question", ownFile, "close", "own.dyb", {{kSaveQuestion, enter}});
+        scenario("replacing another file", ownFile, "mnuSaveAs", "",
+                 {saveAs("other"), replacing("other.dyb", enter)});
+        scenario("another program's changes", [this] { ownChanged(); }, "mnuSave", "",
+                 {changedByAnotherProgram("own.dyb", enter)});
+        scenario("letters the file lacks", [this] { own("λόγος"); }, "mnuSave", "",
+                 {{kCharacters, enter}});
+    }
+
+    void questionsTakeEnterAsTheirSafeAnswer() { playScenario(); }
+
+    // Open asks the save question after the choice, before the load; a cancelled choice asks
+    // nothing. A file the desktop hands over opens as Open opens it, under its full path.
+    void opensAskTheSaveQuestionAfterTheChoice_data()
+    {
+        scenarioColumns();
+        const auto ownFile = [this] { own(); };
+        const Step drop{kSaveQuestion, no};
+        scenario("Open, cancelled", ownFile, "mnuOpenDictionary", "", {openAs("", cancel)});
+        scenario("Open", ownFile, "mnuOpenDictionary", "empty.dyb", {openAs("empty.dyb"), drop});
+        scenario("a file from the desktop", ownFile, "empty.dyb", "empty.dyb", {drop});
+    }
+
+    void opensAskTheSaveQuestionAfterTheChoice() { playScenario(); }
+
+    // A failed open or save says which file and why below the box's text, and the dictionary
+    // stays as it was, its changes unsaved, even after No to saving them before an open: a
+    // missing file, a description too long for the file and, where root can mount them, a full
+    // disk and a read-only folder. (The document's own tests give the other reasons.)
+    void failuresSayWhichFileAndWhy_data()
+    {
+        scenarioColumns();
+        const auto ownFile = [this] { own(); };
+        scenario("open: a missing file", ownFile, "missing.dyb", "",
+                 {{kSaveQuestion, no}, {cannot("open", platformReason("missing.dyb")), ok}});
+        scenario("save: a description too long for the file",
+                 [this] {
+                     own();
+                     document->setWordDescription(3, QString(70000, 'x'));
+                 },
+                 "mnuSaveAs", "",
+                 {saveAs("long"), {cannot("save", "long.dyb cannot hold the description of "
+                                                  "\"fig\": it takes 70,000 bytes, and a text in a "
+                                                  "dictionary file takes at most 65,535."), ok}});
 #ifdef Q_OS_UNIX
-        QVERIFY(mkfifo(QFile::encodeName(path("pipe.dyb")), 0644) == 0);
-        opens.emplace_back("pipe.dyb", "pipe.dyb is a named pipe, not a file.");
-        saves.emplace_back("pipe.dyb", "pipe.dyb is a named pipe, not a file.");
         const auto mount = [&](const QString& name, const QString& options) {
             return QDir(folder.path()).mkdir(name) &&
-                   QProcess::execute("mount", {"-t", "tmpfs", "-o", options, name, path(name)}) == 0;
+                   QProcess::execute("mount", {"-t", "tmpfs", "-o", options, name, path(name)}) ==
+                       0;
         };
-        if (getuid() == 0 && mount("full", "size=16k") && mount("ro", "ro")) {
-            saves.emplace_back("full/full.dyb", "full.dyb: No space left on device.");
-            saves.emplace_back("ro/ro.dyb", "The folder " + path("ro") + " is read-only.");
+        m_mounted = getuid() == 0 && mount("full", "size=16k") && mount("ro", "ro");
+        const auto large = [this] { own(QString(30000, 'x')); }; // fits a file, not 16 kB
+        if (m_mounted) {
+            scenario("save: a full disk", large, "mnuSaveAs", "",
+                     {saveAs("full/full.dyb"),
+                      {cannot("save", "full.dyb: No space left on device."), ok}});
+            scenario("save: a read-only folder", large, "mnuSaveAs", "",
+                     {saveAs("ro/ro.dyb"),
+                      {cannot("save", "The folder " + path("ro") + " is read-only."), ok}});
         }
 #endif
-        QStringList expected;
-        for (const auto& [file, why] : opens) {
-            answer({"Ok"});
-            window->openFromDesktop(path(file));
-            expected << cannot("open", why);
-        }
-        document->AddWord("long", "");
-        for (const auto& [file, why] : saves) {
-            // Too long for a file, or fits one but not 16 kB.
-            document->setWordDescription(3, QString(file == "long.dyb" ? 70000 : 30000, 'x'));
-            answer({"type:" + path(file), "Ok"});
-            play({"mnuSaveAs"});
-            expected << kChooser << cannot("save", why);
-        }
-        QProcess::execute("umount", {path("full"), path("ro")});
-        QCOMPARE(answerer->seen, expected);
     }
 
-    // Open asks the save question after the choice and before the load; a file that cannot be
-    // opened is reported and the dictionary stays as it was. The file the program starts with
-    // opens as Open opens it, under its full path. Each choice starts in the folder of the file
-    // last chosen, opened (at start too) or saved.
-    void openReplacesOrReportsAndKeeps()
+    void failuresSayWhichFileAndWhy() { playScenario(); }
+
+    // Each choice starts in the folder of the file last chosen, opened (at start too) or saved.
+    void eachChoiceStartsInTheFolderOfTheLastFile()
     {
+        QVERIFY(QDir().mkdir("c"));
+        window->OpenSave.reset();
         fillDictionary();
-        document->AddWord("unsaved", "");
-        QVERIFY(QDir::setCurrent(folder.path()) && QDir().mkdir("c") &&
-                document->SaveDictionary("c/other.dyb") == 0 &&
-                document->SaveDictionary(path("other.dyb")) == 0);
-        document->setWordName(3, "fig");
-        answer({"Cancel", "type:" + path("c/other.dyb"), "No", "No", "Ok"}); // No, Ok: below
-        play({"mnuOpenDictionary", "mnuOpenDictionary"});
-        QCOMPARE(answerer->seen.mid(1, 2),
-                 QStringList({"Open dictionary|||Open Cancel", kSaveQuestion}));
-        QCOMPARE(words() + document->FileName(), "a,b,c,unsaved" + path("c/other.dyb"));
-        document->setWordName(0, "changed");
-        window->openFromDesktop("missing.dyb");
-        QCOMPARE(answerer->seen.last() + words() + QString::number(document->DictionaryChanged()),
-                 cannot("open", "missing.dyb: No such file or directory.") + "changed,b,c,unsaved1");
-        document->setDictionaryChanged(false);
-        document->CreateDictionary();
-        QFileOpenEvent fromFinder("other.dyb");
-        QApplication::sendEvent(qApp, &fromFinder);
-        QCOMPARE(words() + document->FileName(), "a,b,c,unsaved" + path("other.dyb"));
-        answer({"type:x", "Ok", "type:" + path("c/none"), "Ok", "type:z", "Ok", "type:g"});
-        QStringList chosen;
-        for (const QString item : {"mnuOpenDictionary", "mnuOpenDictionary", "mnuOpenDictionary",
-                                   "mnuSave", "mnuSaveAs"})
-            chosen << (play({item}), window->OpenSave->File());
-        QCOMPARE(chosen,
-                 QStringList({path("x"), path("c/none"), path("c/z"), path("c/z"), path("g.dyb")}));
+        QVERIFY(document->SaveDictionary(path("own.dyb")) == 0);
+        window->openFromDesktop(path("own.dyb"));
+        const auto chooseToOpen = [&](const QString& typed) {
+            answerer->on({}, type(typed));
+            answerer->on({}, ok); // it does not open
+            use("mnuOpenDictionary");
+            return window->OpenSave->File();
+        };
+        QCOMPARE(chooseToOpen("x"), path("x"));
+        chooseToOpen(path("c/none"));
+        QCOMPARE(chooseToOpen("z"), path("c/z"));
+        use("mnuSave"); // to own.dyb
+        answerer->on({}, type("g"));
+        use("mnuSaveAs");
+        QCOMPARE(window->OpenSave->File(), path("g.dyb"));
     }
 
     // Closing the window while a word dialog waits asks the save question, ends that wait as a
     // cancel and lets the application's event loop end, as it ends the program.
     void shutdownWhileADialogWaits()
     {
-        fillDictionary();
-        document->setDictionaryChanged(true);
+        own();
         answerer->on("frmWord", [this](QWidget*) { click("cmdExit"); });
-        answer({"No"});
+        answerer->expect(kSaveQuestion, no);
         QTimer watchdog; // should it hang
         watchdog.callOnTimeout(qApp, &QCoreApplication::quit);
         watchdog.start(10000);
         QTimer::singleShot(0, this, [this] { click("cmdAdd"); });
         QApplication::exec();
-        QCOMPARE(answerer->seen.at(1) + QString::number(watchdog.isActive()), kSaveQuestion + "1");
+        QVERIFY(watchdog.isActive());
         for (QWidget* top : QApplication::topLevelWidgets())
             QVERIFY2(!top->isVisible(), qPrintable(top->objectName()));
     }
@@ -503,94 +747,30 @@ private slots:
     void closingWaitsForADialogWithTyping()
     {
         fillDictionary();
-        answerer->on("frmWord", [this](QWidget* form) {
+        bool bothStayed = false, broughtForward = false;
+        answerer->on("frmWord", [&](QWidget* form) {
             form->findChild<QLineEdit*>("txtWord")->setText("plum");
             click("cmdExit");
             window->close();
-            QVERIFY(window->isVisible() && form->isVisible());
-            QTRY_COMPARE(QApplication::activeWindow(), form);
-            fill(form, {"plum", "a purple fruit"});
+            bothStayed = window->isVisible() && form->isVisible();
+            broughtForward = QTest::qWaitFor([&] { return QApplication::activeWindow() == form; });
+            savesWord("plum", "a purple fruit")(form);
         });
         click("cmdAdd");
-        QCOMPARE(words(), "a,b,c,plum");
-        answer({"No"});
+        QVERIFY(bothStayed);
+        QVERIFY(broughtForward);
+        QCOMPARE(words(), QStringList({"a", "b", "c", "plum"}));
+        answerer->expect(kSaveQuestion, no);
         click("cmdExit");
         QVERIFY(!window->isVisible());
-    }
-
-    // Save and Ok hand over only texts a file can hold, 65,535 bytes each as stored: a longer
-    // text is refused with an error, the focus in its box and the dialog open with every text as
-    // typed. A password keeps only characters the file stores; a name may hold others, which the
-    // warning at save is about.
-    void entryDialogsHandOverOnlyTextsAFileHolds_data()
-    {
-        QTest::addColumn<bool>("wordDialog");
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("refusal");
-        const QString tooLong = "Error|This text is too long: a dictionary file holds at most "
-                                "65,535 characters in one text.|Critical|Ok";
-        const QString longest(65535, 'x');
-        QTest::newRow("word too long") << true << "txtWord" << longest + 'x' << tooLong;
-        QTest::newRow("description too long") << true << "txtDescription" << longest + 'x' << tooLong;
-        QTest::newRow("description as long as a text") << true << "txtDescription" << longest << "";
-        QTest::newRow("an emoji is stored as one '?'")
-            << true << "txtWord" << QString("\U0001F600").repeated(65535) << "";
-        QTest::newRow("name too long") << false << "txtName" << longest + 'x' << tooLong;
-        QTest::newRow("author too long") << false << "txtAuthor" << longest + 'x' << tooLong;
-        QTest::newRow("password too long") << false << "txtPassword" << longest + 'x' << tooLong;
-        QTest::newRow("Greek password") << false << "txtPassword" << "λόγος"
-                                        << "Error|The password can only hold characters that a "
-                                           "dictionary file can store.|Critical|Ok";
-        QTest::newRow("Greek name") << false << "txtName" << "λόγος" << "";
-    }
-
-    void entryDialogsHandOverOnlyTextsAFileHolds()
-    {
-        QFETCH(bool, wordDialog);
-        QFETCH(QString, box);
-        QFETCH(QString, text);
-        QFETCH(QString, refusal);
-        std::unique_ptr<QDialog> form(wordDialog ? static_cast<QDialog*>(new frmWord)
-                                                 : new frmDictionary);
-        const auto setText = [&](const QString& name, const QString& value) {
-            if (auto* line = form->findChild<QLineEdit*>(name))
-                line->setText(value);
-            else
-                form->findChild<PlainTextBox*>(name)->setPlainText(value);
-        };
-        QPushButton* confirm = form->findChildren<QPushButton*>().first();
-        QString focused;
-        const QVariantMap result = run(form.get(), {}, [&](QWidget*) {
-            setText(box, text);
-            if (box == "txtPassword")
-                setText("txtReEnterPassword", text);
-            if (refusal.isEmpty())
-                return confirm->click();
-            answer({"Ok"});
-            confirm->click();
-            QTRY_VERIFY(QApplication::focusWidget());
-            focused = QApplication::focusWidget()->objectName();
-            QVERIFY(form->isVisible() && form->property("Tag").toString().isEmpty());
-            form->findChildren<QPushButton*>().last()->click();
-        });
-        if (refusal.isEmpty()) {
-            QCOMPARE(result.value("Returned"), "OK");
-            QCOMPARE(result.value(box).toString(), text);
-        } else {
-            QCOMPARE(answerer->seen.value(1), refusal);
-            QCOMPARE(focused, box);
-        }
     }
 
     // While the dictionary has unsaved changes, a copy of them stands in the user's own folder
     // (the folder 0700, the copy 0600), written within seconds of a change, or at once for a
     // process about to end. It goes once the changes are saved, or dropped with a No.
-    void unsavedChangesHaveARecoveryCopy()
+    void unsavedChangesHaveARecoveryCopyUntilSavedOrDropped()
     {
-        fillDictionary();
-        QVERIFY(document->SaveDictionary(path("plums.dyb")) == 0);
-        document->AddWord("plum", "");
+        own();
         QTRY_COMPARE_WITH_TIMEOUT(recoveryCopies().size(), 1, 10000);
 #ifdef Q_OS_UNIX
         const QString copy = RecoveryCopy::defaultFolder() + '/' + recoveryCopies().first();
@@ -598,12 +778,12 @@ private slots:
         QCOMPARE(QFile::permissions(RecoveryCopy::defaultFolder()) & 0x7077,
                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 #endif
-        play({"mnuSave"});
+        use("mnuSave");
         QTRY_VERIFY(recoveryCopies().isEmpty());
-        document->AddWord("fig", "");
+        document->AddWord("plum", "");
         QVERIFY(window->keepUnsavedChanges());
         QCOMPARE(recoveryCopies().size(), 1);
-        answer({"No"});
+        answerer->expect(kSaveQuestion, no);
         window->Dictionary_Closing();
         QTRY_VERIFY(recoveryCopies().isEmpty());
     }
@@ -628,150 +808,15 @@ private slots:
         RecoveryCopy stillRunning(&running, always, RecoveryCopy::defaultFolder());
         running.AddWord("running", "");
         QVERIFY(stillRunning.writeNow());
-        answer({"No", "Yes"});
+        const QString offer = "Lexivault found unsaved changes to %1. Do you want to recover them?";
+        answerer->expect({"Recover", offer.arg("a new dictionary"), {}, "Question", "Yes No"}, no);
+        answerer->expect({"Recover", offer.arg("plums.dyb"), {}, "Question", "Yes No"}, yes);
         window->offerRecovery();
-        const QString question =
-            "Recover|Lexivault found unsaved changes to %1. Do you want to recover them?|Question|Yes No";
-        QCOMPARE(answerer->seen, QStringList({question.arg("a new dictionary"), question.arg("plums.dyb")}));
-        QCOMPARE(words(), greek);
+        QCOMPARE(words(), QStringList{greek});
         QCOMPARE(document->DictionaryPassword(), greek);
         QCOMPARE(document->FileName(), path("plums.dyb"));
         QVERIFY(document->DictionaryChanged() && !document->FileChangedOnDisk());
         QCOMPARE(recoveryCopies().size(), 3);
-    }
-
-    // A run fills every box from the bag, emptying those it does not name and ignoring keys that
-    // name no box, and keeps the title on an empty caption. Enter
-    // and Escape end nothing, whichever control has them; a button, a close by the window manager
-    // or the form's end do. The outcome is the Tag upper-cased; only "OK" brings the boxes' texts.
-    // Texts the user leaves alone come back exactly, however long, whatever their line breaks and
-    // no-break spaces; in a changed description only the changed part is new, with every line break
-    // in it as CR LF, and an undone change is none.
-    void runnerFillsTheBoxesAndReturnsTheOutcome()
-    {
-        auto* form = new frmWord;
-        const QVariantMap bag{{"txtWord", "w"}, {"txtOther", "x"}},
-            cancelled{{"Returned", "CANCEL"}};
-        form->setWindowTitle("Edit word");
-        form->txtDescription->setText("left over");
-        const QVariantMap keys = run(form, bag, [form](QWidget*) {
-            for (QWidget* control : form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-                QTest::keyClick(control, Qt::Key_Return);
-                QTest::keyClick(control, Qt::Key_Escape);
-            }
-            form->cmdSave->click();
-        });
-        QCOMPARE(keys,
-                 QVariantMap({{"Returned", "OK"}, {"txtWord", "w"}, {"txtDescription", "\r\n"}}));
-        QCOMPARE(run(form, bag, [](QWidget* window) { window->setProperty("Tag", "ok"); }),
-                 QVariantMap({{"Returned", "OK"}, {"txtWord", "w"}, {"txtDescription", ""}}));
-        QCOMPARE(run(form, {}, [form](QWidget*) { form->cmdCancel->click(); }), cancelled);
-        QCOMPARE(run(form, {}, [](QWidget* window) { window->close(); }), cancelled);
-        QCOMPARE(form->windowTitle(), "Edit word");
-        QVariantMap given{{"txtWord", QString(40000, 'w')},
-                          {"txtDescription", "one\r\ntwo\u00A0three\nfour\rfive"}};
-        const QVariantMap unchanged = run(form, given, [&](QWidget*) { form->cmdSave->click(); });
-        given.insert("Returned", "OK");
-        QCOMPARE(unchanged, given);
-        const QVariantMap changed = run(form, given, [&](QWidget*) {
-            for (const char* keys :
-                 {"Ctrl+End", "Q", "Ctrl+Z", "Ctrl+Home", "Down", "End", "!", "Shift+Return", "X"})
-                QTest::keySequence(form->txtDescription, QKeySequence(keys));
-            form->cmdSave->click();
-        });
-        QCOMPARE(changed.value("txtDescription"), "one\r\ntwo\u00A0three!\r\nx\nfour\rfive");
-        QCOMPARE(run(form, {}, [form](QWidget*) { delete form; }), cancelled);
-    }
-
-    // Ok compares the passwords, exactly: a refusal says so and keeps the dialog, active, and its
-    // entries until they match, both empty included. Shown again, no box has text selected.
-    void propertiesDialogConfirmsOnlyMatchingPasswords()
-    {
-        frmDictionary form;
-        QString kept;
-        run(&form, {{"txtName", "n"}}, [&](QWidget*) { fill(&form, {"", ""}); });
-        const QVariantMap confirmed = run(&form, {{"txtName", "n"}}, [&](QWidget*) {
-            kept += form.txtName->selectedText(); // where the focus comes back
-            for (const QString reEntered : {"SECRET", "secret "}) {
-                form.txtPassword->setText("secret");
-                form.txtReEnterPassword->setText(reEntered);
-                answer({"Ok"});
-                form.cmdOK->click();
-                kept += QString::number(QTest::qWaitFor([&] { return form.isActiveWindow(); }));
-            }
-            kept += form.txtPassword->displayText() + '|' + form.txtReEnterPassword->text();
-            fill(&form, {"", ""});
-        });
-        QCOMPARE(confirmed.value("Returned").toString() + kept, "OK11******|secret ");
-        QCOMPARE(answerer->seen.at(3),
-                 "Error|Password dosen't match. Please try agian|Critical|Ok");
-    }
-
-    // File holds the chosen path as it was typed, no extension added, without the spaces around
-    // it, when it fits in MaxFile - 1 characters (the platform's path limit less one by default);
-    // it is empty when the path does not fit, which PathTooLong tells, or on cancel.
-    void chooserGivesThePathWhenItFits()
-    {
-#ifdef Q_OS_WIN
-        if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
-            QSKIP("Wine makes no path past Linux's 4,096 bytes, where Windows goes to 32,767");
-#endif
-        clsOpenSave chooser;
-        QString folder = this->folder.path();
-        while (folder.size() < chooser.MaxFile() - 250)
-            folder += '/' + QString(200, 'd');
-        QVERIFY(QDir().mkpath(folder));
-        const QString fits = folder + '/' + QString(chooser.MaxFile() - 2 - folder.size(), 'f');
-        chooser.setFilter(QString("Dictionary database (*.dyb)|*.dyb|Word lists|*.txt;*.lst")
-                              .replace('|', QChar(0)));
-        answerer->on({}, [](QWidget* window) {
-            QCOMPARE(qobject_cast<QFileDialog*>(window)->nameFilters().join('|'),
-                     "Dictionary database (*.dyb)|Word lists (*.txt *.lst)");
-            static_cast<QDialog*>(window)->reject();
-        });
-        QVERIFY(QFile(path("words.dyb ")).open(QIODevice::WriteOnly));
-        answer({"type:mydictionary  ", "type:" + fits, "type:" + fits + 'f',
-                "type:" + path("words.dyb "), "type:" + path("other.dyb ")});
-        QStringList files;
-        for (int run = 0; run < 6; ++run) {
-            chooser.setFile("/earlier/choice.dyb");
-            QVERIFY(chooser.SaveFile(nullptr, "Save dictionary"));
-            files << chooser.File() + (chooser.PathTooLong() ? "too long" : "");
-        }
-        QCOMPARE(files, QStringList({"", QCoreApplication::applicationDirPath() + "/mydictionary",
-                                     fits, "too long", path("words.dyb "), path("other.dyb")}));
-    }
-
-    // A run's first choice starts in the program's folder when the user may write there and it
-    // is no system folder, else in the documents folder, else at home.
-    void chooserStartsInAFolderTheUserMayWriteIn()
-    {
-#ifndef Q_OS_UNIX
-        QSKIP("Another user is made with Unix calls");
-#else
-        const QString program = QCoreApplication::applicationDirPath(), home = path("home");
-        const QFile::Permissions kept = QFile::permissions(program);
-        // As root the real user becomes nobody; anyone else sees the folder made read-only.
-        const auto asAnotherUser = [&, root = getuid() == 0](bool another) {
-            return root ? setresuid(another ? 65534 : 0, -1, -1) == 0
-                        : QFile::setPermissions(program, another ? kept & ~0x2222 : kept);
-        };
-        const auto firstChoice = [] {
-            clsOpenSave chooser;
-            chooser.OpenFile(nullptr, "Open dictionary");
-            return chooser.File();
-        };
-        QVERIFY(QDir().mkpath(home) && qputenv("HOME", home.toLocal8Bit()) &&
-                QFile::setPermissions(folder.path(), kept) && asAnotherUser(true));
-        answer({"type:a", "type:a"});
-        const QString atHome = firstChoice(),
-                      inDocuments = QDir(home).mkdir("Documents") ? firstChoice() : "";
-        QVERIFY(asAnotherUser(false));
-        QCOMPARE(atHome + '|' + inDocuments, home + "/a|" + home + "/Documents/a");
-        // A folder the system keeps programs in is none, even for root, who may write there.
-        for (const QString system : {"/usr/bin", "/usr/local/bin", "/bin", "/opt"})
-            QCOMPARE(clsOpenSave::firstFolder(system), home + "/Documents");
-#endif
     }
 };
 
