@@ -59,7 +59,7 @@ class tst_dialogs : public QObject
     Q_OBJECT
 
     QTemporaryDir folder;
-    ModalAnswerer* answerer = nullptr;
+    ModalAnswerer answerer;
     QString path(const QString& name) const { return folder.filePath(name); }
 
     // Runs a form through a runner of its own with the bag; the action answers it once it shows.
@@ -68,24 +68,12 @@ class tst_dialogs : public QObject
     {
         clsDialog dialog;
         dialog.ReferenceForm = form;
-        answerer->on(form->objectName(), action);
+        answerer.on(form->objectName(), action);
         return dialog.ShowDialog(bag, caption);
     }
 
 private slots:
-    void init()
-    {
-        // Qt's own dialogs, which the answerer answers, stand in for the platform's.
-        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
-        answerer = new ModalAnswerer;
-    }
-
-    void cleanup()
-    {
-        const QStringList problems = answerer->problems();
-        delete answerer;
-        QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
-    }
+    void cleanup() { answerer.verifyAnswered(); }
 
     // A run fills every box from the bag, a text of any length too, empties those it does not
     // name and leaves alone keys that name no box; a caption titles the form, an empty one
@@ -134,11 +122,8 @@ private slots:
         row("closed by the window manager", "frmWord", {}, [](QWidget* f) { f->close(); },
             cancelled);
         row("the form's end", "frmWord", {}, [](QWidget* form) { delete form; }, cancelled);
-        row("Enter and Escape in every control of the word dialog", "frmWord", {}, keys,
+        row("Enter and Escape in every control", "frmWord", {}, keys,
             {{Returned, OK}, {txtWord, ""}, {txtDescription, "\r\n"}});
-        row("Enter and Escape in every control of the properties dialog", "frmDictionary", {}, keys,
-            {{Returned, OK}, {txtName, ""}, {txtAuthor, ""}, {txtPassword, ""},
-             {txtReEnterPassword, ""}});
         QTest::newRow("a caption titles the form")
             << "frmWord" << QVariantMap() << "Edit word" << Action(cancel) << cancelled
             << "Edit word";
@@ -202,18 +187,14 @@ private slots:
         QTest::addColumn<QString>("refusal"); // the error's text; empty: handed over
         const QString longest(65535, 'x'), tooLong = "This text is too long: a dictionary file "
                                                      "holds at most 65,535 characters in one text.";
-        QTest::newRow("word too long") << "frmWord" << txtWord << longest + 'x' << tooLong;
-        QTest::newRow("description too long")
-            << "frmWord" << txtDescription << longest + 'x' << tooLong;
+        for (const QString& box : {txtWord, txtDescription, txtName, txtAuthor, txtPassword}) {
+            const QString form = box == txtWord || box == txtDescription ? "frmWord" : "frmDictionary";
+            QTest::addRow("%s too long", qPrintable(box)) << form << box << longest + 'x' << tooLong;
+        }
         QTest::newRow("description as long as a text")
             << "frmWord" << txtDescription << longest << "";
         QTest::newRow("an emoji is stored as one '?'")
             << "frmWord" << txtWord << QString("\U0001F600").repeated(65535) << "";
-        QTest::newRow("name too long") << "frmDictionary" << txtName << longest + 'x' << tooLong;
-        QTest::newRow("author too long")
-            << "frmDictionary" << txtAuthor << longest + 'x' << tooLong;
-        QTest::newRow("password too long")
-            << "frmDictionary" << txtPassword << longest + 'x' << tooLong;
         QTest::newRow("Greek password") << "frmDictionary" << txtPassword << "λόγος"
             << "The password can only hold characters that a dictionary file can store.";
         QTest::newRow("Greek name") << "frmDictionary" << txtName << "λόγος" << "";
@@ -235,7 +216,7 @@ private slots:
             if (auto* description = shown->findChild<PlainTextBox*>(box))
                 description->setText(text);
             if (!refusal.isEmpty())
-                answerer->expect({"Error", refusal, {}, "Critical", "Ok"}, press(QMessageBox::Ok));
+                answerer.expect({"Error", refusal, {}, "Critical", "Ok"}, press(QMessageBox::Ok));
             confirm(shown);
             if (refusal.isEmpty())
                 return;
@@ -273,7 +254,7 @@ private slots:
             form.txtPassword->setText(password);
             form.txtReEnterPassword->setText(reEntered);
             if (!matching)
-                answerer->expect({"Error", "Password dosen't match. Please try agian", {},
+                answerer.expect({"Error", "Password dosen't match. Please try agian", {},
                                   "Critical", "Ok"}, press(QMessageBox::Ok));
             form.cmdOK->click();
             if (matching)
@@ -285,23 +266,6 @@ private slots:
         QCOMPARE(activeAfterRefusal, !matching);
         QCOMPARE(form.txtPassword->displayText(), QString(password.size(), '*'));
         QCOMPARE(form.txtReEnterPassword->text(), reEntered);
-    }
-
-    // A question that only Yes or No answers stays open on Escape and on its title bar's close
-    // button; Enter gives its default answer.
-    void yesNoQuestionsTakeOnlyYesOrNo()
-    {
-        const Action enter = [](QWidget* question) {
-            QTest::keyClick(question, Qt::Key_Escape);
-            question->close();
-            QVERIFY2(question->isVisible(), "Escape or a close answered the question");
-            QTest::keyClick(question, Qt::Key_Return);
-        };
-        answerer->expect({"Save", "Keep it?", {}, "Question", "Yes No"}, enter);
-        QVERIFY(YesNoBox::ask(nullptr, QMessageBox::Question, "Save", "Keep it?"));
-        answerer->expect({"Save", "Replace it?", {}, "Warning", "Yes No"}, enter);
-        QVERIFY(!YesNoBox::ask(nullptr, QMessageBox::Warning, "Save", "Replace it?",
-                               QMessageBox::No));
     }
 
     // File holds the chosen path as it was typed, no extension added, without the blanks around
@@ -344,7 +308,7 @@ private slots:
                               .replace('|', QChar(0)));
         chooser.setFile("/earlier/choice.dyb");
         QStringList filters;
-        answerer->expect({"Save dictionary", {}, {}, {}, "Save Cancel"}, [&](QWidget* dialog) {
+        answerer.expect({"Save dictionary", {}, {}, {}, "Save Cancel"}, [&](QWidget* dialog) {
             filters = qobject_cast<QFileDialog*>(dialog)->nameFilters();
             if (typed.isEmpty())
                 press(QDialogButtonBox::Cancel)(dialog);
@@ -374,7 +338,7 @@ private slots:
         };
         const auto firstChoice = [this] {
             clsOpenSave chooser;
-            answerer->on({}, type("a"));
+            answerer.on({}, type("a"));
             chooser.OpenFile(nullptr, "Open dictionary");
             return chooser.File();
         };

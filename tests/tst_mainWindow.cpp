@@ -11,11 +11,11 @@
 #include "clsOpenSave.h"
 #include "frmMain.h"
 
-#include <QtTest>
-
 #include <filesystem>
 
 #ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #endif
 
@@ -24,11 +24,7 @@ using Action = ModalAnswerer::Action;
 using Setup = std::function<void()>;
 
 // One window that a scenario expects, and its answer.
-struct Step
-{
-    SeenWindow window;
-    Action answer;
-};
+using Step = std::pair<SeenWindow, Action>;
 using Script = QList<Step>;
 Q_DECLARE_METATYPE(Setup)
 Q_DECLARE_METATYPE(Script)
@@ -42,11 +38,6 @@ const SeenWindow kCharacters{"Save", "Some characters cannot be stored in a dict
 const SeenWindow kPasswordPrompt{"Lexivault", "This dictionary is password-protected. Please "
                                  "state the password:", {}, {}, "Ok Cancel"};
 
-SeenWindow cannot(const QString& what, const QString& why)
-{
-    return {"Error", "Could not " + what + " dictionary", why, "Critical", "Ok"};
-}
-
 const Action yes = press(QMessageBox::Yes), no = press(QMessageBox::No),
              ok = press(QMessageBox::Ok), cancel = press(QDialogButtonBox::Cancel);
 
@@ -58,16 +49,18 @@ const Action enter = [](QWidget* question) {
     QTest::keyClick(question, Qt::Key_Return);
 };
 
-// The chooser of a save or an open, which starts in the test's folder, given a name there, and
-// the questions whether to replace another file, or another program's changes to a file.
-Step saveAs(const QString& name, const Action& answer = {})
+// The error of a failed open or save, which says why below its text.
+Step cannot(const QString& what, const QString& why)
 {
-    return {{"Save dictionary", {}, {}, {}, "Save Cancel"}, answer ? answer : type(name)};
+    return {{"Error", "Could not " + what + " dictionary", why, "Critical", "Ok"}, ok};
 }
 
-Step openAs(const QString& name, const Action& answer = {})
+// The chooser of a save, which starts in the test's folder, given a name there, or cancelled when
+// the name is empty; the questions whether to replace another file, or another program's changes
+// to a file.
+Step saveAs(const QString& name)
 {
-    return {{"Open dictionary", {}, {}, {}, "Open Cancel"}, answer ? answer : type(name)};
+    return {{"Save dictionary", {}, {}, {}, "Save Cancel"}, name.isEmpty() ? cancel : type(name)};
 }
 
 Step replace(const QString& name, const QString& why, const Action& answer)
@@ -91,11 +84,10 @@ QString missingFolder(const QString& folder)
     return "The folder " + QDir::toNativeSeparators(folder) + " does not exist.";
 }
 
-// The reason given for a path longer than the chooser's MaxFile, the platform's limit, allows.
-QString tooLongPath()
+QString pathTooLong(int limit)
 {
-    return "This path is longer than the file system allows (" +
-           QLocale().toString(clsOpenSave().MaxFile() - 1) + " characters).";
+    return "This path is longer than the file system allows (" + QLocale().toString(limit) +
+           " characters).";
 }
 
 // The spoken names of the controls and menu items of a window, in tree order, leaving out Qt's
@@ -142,11 +134,10 @@ class tst_mainWindow : public QObject
     frmMain* window = nullptr;
     clsDictionary* document = nullptr;
     QComboBox* list = nullptr;
-    ModalAnswerer* answerer = nullptr;
+    ModalAnswerer answerer;
     bool m_mounted = false; // the small disks of the failed saves
 
     QString path(const QString& name) const { return folder.filePath(name); }
-    void click(const char* name) { window->findChild<QPushButton*>(name)->click(); }
     QString shownDescription() const { return window->findChild<QPlainTextEdit*>()->toPlainText(); }
 
     // Clicks the button, or chooses the menu item, of that name.
@@ -175,15 +166,17 @@ class tst_mainWindow : public QObject
         document->setDictionaryChanged(false);
     }
 
-    // The three words saved to own.dyb, a fourth one added since, and deleted words from the
-    // first. Since then own.dyb has been given another name, link.dyb, by a "hard" or a
-    // "symbolic" link, or "removed", or its folder is "gone".
-    void own(const QString& added = "fig", const QString& since = {}, int deleted = 0)
+    // The three words saved to own.dyb and a fourth, fig, added since with that description.
+    // Since then, own.dyb has been given another name, link.dyb, by a "hard" or a "symbolic"
+    // link, or it has been "removed" or replaced by a "folder" or a "named pipe"; or every word
+    // has been deleted, "emptied"; or the dictionary's file is one whose folder has "gone" or is
+    // "a file".
+    void own(const QString& since = {}, const QString& description = {})
     {
         fillDictionary();
         QVERIFY(document->SaveDictionary(path("own.dyb")) == 0);
-        document->AddWord(added, "");
-        for (int word = 0; word < deleted; ++word)
+        document->AddWord("fig", description);
+        for (int word = 0; since == "emptied" && word < 4; ++word)
             document->DeleteWord(0);
         std::error_code error;
         if (since == "hard")
@@ -191,14 +184,18 @@ class tst_mainWindow : public QObject
                                               path("link.dyb").toStdWString(), error);
         QVERIFY(!error && (since != "symbolic" || QFile::link("own.dyb", "link.dyb")));
         QVERIFY(since != "removed" || QFile::remove("own.dyb"));
-        if (since == "gone")
-            document->setFileName(path("gone/own.dyb"));
+        QVERIFY(since != "folder" || (QFile::remove("own.dyb") && QDir().mkdir("own.dyb")));
+#ifdef Q_OS_UNIX
+        QVERIFY(since != "named pipe" || (QFile::remove("own.dyb") && mkfifo("own.dyb", 0644) == 0));
+#endif
+        if (since == "gone" || since == "a file")
+            document->setFileName(path(since == "gone" ? "gone/own.dyb" : "other.dyb/own.dyb"));
     }
 
     // The same, own.dyb since written in place by another program.
     void ownChanged(const QString& link = {})
     {
-        own("fig", link);
+        own(link);
         QVERIFY(writeBytes("own.dyb", "another program's"));
     }
 
@@ -239,22 +236,29 @@ class tst_mainWindow : public QObject
         QTest::newRow(name) << setup << command << file << script;
     }
 
-    // Plays a scenario beside another file, other.dyb, and a dictionary of no words, empty.dyb. A
-    // dictionary left clean belongs to the file, which opens with its words; one that still has
-    // changes belongs to the file it had, and no file has changed.
+    // Plays a scenario beside another file, other.dyb, a dictionary of no words, empty.dyb, one
+    // cut short, cut.dyb, a folder, folder.dyb and, where they can be made, a named pipe,
+    // pipe.dyb, and a device, zero.dyb. A dictionary left clean belongs to the file, which opens
+    // with its words; one that still has changes keeps its words and the file it had, and no file
+    // has changed.
     void playScenario()
     {
         QFETCH(Setup, setup);
         QFETCH(QString, command);
         QFETCH(QString, file);
         QFETCH(Script, script);
-        QVERIFY(writeBytes("other.dyb", "another file") &&
-                clsDictionary().SaveDictionary(path("empty.dyb")) == 0);
+        QVERIFY(writeBytes("other.dyb", "another file") && writeBytes("cut.dyb", kOld.left(30)) &&
+                QDir().mkdir("folder.dyb") && clsDictionary().SaveDictionary(path("empty.dyb")) == 0);
+#ifdef Q_OS_UNIX
+        QVERIFY(mkfifo("pipe.dyb", 0644) == 0 &&
+                (geteuid() != 0 || mknod("zero.dyb", S_IFCHR | 0644, makedev(1, 5)) == 0));
+#endif
         setup();
         const QString fileBefore = document->FileName();
+        const QStringList wordsBefore = words();
         const QMap<QString, QByteArray> filesBefore = files();
-        for (const Step& step : script)
-            answerer->expect(step.window, step.answer);
+        for (const auto& [expected, answer] : script)
+            answerer.expect(expected, answer);
         QFileOpenEvent fromDesktop(command);
         if (command == "close")
             window->Dictionary_Closing();
@@ -269,6 +273,7 @@ class tst_mainWindow : public QObject
             QCOMPARE(saved.OpenDictionary(path(file)), 0);
             QCOMPARE(saved.WordCount(), document->WordCount());
         } else {
+            QCOMPARE(words(), wordsBefore);
             QCOMPARE(files().keys(), filesBefore.keys());
             QCOMPARE(files().values(), filesBefore.values());
         }
@@ -292,13 +297,10 @@ private slots:
         }
         QVERIFY(QDir(RecoveryCopy::defaultFolder()).removeRecursively() &&
                 QDir::setCurrent(folder.path()));
-        // Qt's own dialogs, which the answerer answers, stand in for the platform's.
-        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
         window = new frmMain;
         window->show();
         document = window->Dictionary;
         list = window->findChild<QComboBox*>();
-        answerer = new ModalAnswerer;
         // Names typed into the chooser are in the test's folder, where its choices start.
         window->OpenSave = std::make_unique<clsOpenSave>();
         window->OpenSave->setInitialDir(folder.path());
@@ -306,14 +308,11 @@ private slots:
 
     void cleanup()
     {
-        const QStringList problems = answerer->problems();
-        delete answerer;
         document->setDictionaryChanged(false); // no save question on the way out
         delete window;
         // Back to where CTest starts the test: Windows removes no folder that is current.
         QDir::setCurrent(QCoreApplication::applicationDirPath());
-        // After the clean-up, so that nothing spreads to the next test.
-        QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
+        answerer.verifyAnswered();
     }
 
     void everyControlIsSpokenByItsCaptionOrLabel()
@@ -390,7 +389,7 @@ private slots:
         fillDictionary();
         list->setCurrentIndex(selected);
         if (answer)
-            answerer->on(command == "mnuEditDictionary" ? "frmDictionary" : "frmWord", answer);
+            answerer.on(command == "mnuEditDictionary" ? "frmDictionary" : "frmWord", answer);
         use(command);
         QCOMPARE(this->words(), words);
         QCOMPARE(document->WordDescription(words.indexOf("d")), words.contains("d") ? "D" : "");
@@ -418,10 +417,10 @@ private slots:
         QFETCH(Action, answer);
         fillDictionary("Secret ");
         if (answer) {
-            answerer->expect(kPasswordPrompt, answer);
-            answerer->expect({"Error", "Wrong password", {}, "Critical", "Ok"}, ok);
+            answerer.expect(kPasswordPrompt, answer);
+            answerer.expect({"Error", "Wrong password", {}, "Critical", "Ok"}, ok);
         } else {
-            answerer->on("frmWord", cancelForm);
+            answerer.on("frmWord", cancelForm);
         }
         use(command);
         QCOMPARE(words(), QStringList({"a", "b", "c"}));
@@ -432,8 +431,8 @@ private slots:
     void passwordGateRemembersTheRightPassword()
     {
         fillDictionary("Secret ");
-        answerer->expect(kPasswordPrompt, type("Secret "));
-        answerer->on("frmDictionary", [](QWidget* f) { f->findChild<QPushButton*>()->click(); });
+        answerer.expect(kPasswordPrompt, type("Secret "));
+        answerer.on("frmDictionary", [](QWidget* f) { f->findChild<QPushButton*>()->click(); });
         use("mnuEditDictionary");
         QVERIFY(document->DictionaryChanged());
         use("cmdDelete");
@@ -443,7 +442,7 @@ private slots:
 
     void aboutNamesTheMaker()
     {
-        answerer->expect({"About", "This program is made by Quillmark", {}, "Information", "Ok"},
+        answerer.expect({"About", "This program is made by Quillmark", {}, "Information", "Ok"},
                          ok);
         use("mnuAbout");
     }
@@ -528,7 +527,7 @@ private slots:
         document->setDictionaryChanged(false);
         const bool editing = waiting == "cmdEdit";
         QStringList notForward; // the commands after which the dialog was not in front, or alone
-        answerer->on(editing ? "frmWord" : "frmDictionary", [&](QWidget* form) {
+        answerer.on(editing ? "frmWord" : "frmDictionary", [&](QWidget* form) {
             for (const QString command :
                  {"cmdAdd", "cmdEdit", "cmdDelete", "mnuAddWord", "mnuEditWord", "mnuDeleteWord",
                   "mnuNewDictionary", "mnuOpenDictionary", "mnuEditDictionary", "other.dyb"}) {
@@ -569,14 +568,14 @@ private slots:
         scenario("no words and no file", [this] { document->setDictionaryName("x"); }, "close", "",
                  {});
         scenario("a new dictionary, No", fig, "close", "", {drop});
-        scenario("an emptied file, Yes", [this] { own("fig", "", 4); }, "close", "own.dyb",
+        scenario("an emptied file, Yes", [this] { own("emptied"); }, "close", "own.dyb",
                  {question});
-        scenario("its folder since removed", [this] { own("fig", "gone"); }, "close", "fruit.dyb",
-                 {question, {cannot("save", missingFolder(path("gone"))), ok}, question,
-                  saveAs("fruit")});
+        scenario("its folder since removed", [this] { own("gone"); }, "close", "fruit.dyb",
+                 {question, cannot("save", missingFolder(path("gone"))), question, saveAs("fruit")});
         scenario("a path too long", fig, "close", "",
-                 {question, saveAs(tooLong), {cannot("save", tooLongPath()), ok}, drop});
-        scenario("Cancel in the chooser", fig, "close", "", {question, saveAs("", cancel), drop});
+                 {question, saveAs(tooLong), cannot("save", pathTooLong(clsOpenSave().MaxFile() - 1)),
+                  drop});
+        scenario("Cancel in the chooser", fig, "close", "", {question, saveAs(""), drop});
         scenario("No to replacing another file", fig, "close", "",
                  {question, saveAs("other"), replacing("other.dyb", no), drop});
         scenario("No to the characters warning", greek, "close", "",
@@ -599,15 +598,13 @@ private slots:
         const auto ownFile = [this] { own(); };
         const auto changed = [this] { ownChanged(); };
         const auto greek = [this] { document->AddWord("λόγος", ""); };
-        scenario("Save, new", fig, "mnuSave", "plain.dyb", {saveAs("plain")});
         scenario("Save, new, .DYB", fig, "mnuSave", "LOUD.DYB", {saveAs("LOUD.DYB")});
         scenario("Save, new, .txt", fig, "mnuSave", "notes.txt.dyb", {saveAs("notes.txt")});
         scenario("Save", ownFile, "mnuSave", "own.dyb", {});
         scenario("Save, changed by another program, Yes", changed, "mnuSave", "own.dyb",
                  {changedByAnotherProgram("own.dyb", yes)});
-        scenario("Save As, new", ownFile, "mnuSaveAs", "new.dyb", {saveAs("new")});
         scenario("Save As, new, its own changed", changed, "mnuSaveAs", "new.dyb", {saveAs("new")});
-        scenario("Save As, new, its own removed", [this] { own("fig", "removed"); }, "mnuSaveAs",
+        scenario("Save As, new, its own removed", [this] { own("removed"); }, "mnuSaveAs",
                  "new.dyb", {saveAs("new")});
         scenario("Save As, another file, letters it lacks", greek, "mnuSaveAs", "other.dyb",
                  {saveAs("other"), replacing("other.dyb", yes), {kCharacters, yes}});
@@ -620,7 +617,7 @@ private slots:
 #endif
         for (const QString& link : links) {
             scenario(qPrintable("Save As, its own by a " + link + " link"),
-                     [=] { own("fig", link); }, "mnuSaveAs", "link.dyb", {saveAs("link.dyb")});
+                     [=] { own(link); }, "mnuSaveAs", "link.dyb", {saveAs("link.dyb")});
             scenario(qPrintable("Save As, its own by a " + link + " link, changed, No"),
                      [=] { ownChanged(link); }, "mnuSaveAs", "",
                      {saveAs("link.dyb"), changedByAnotherProgram("link.dyb", no)});
@@ -641,7 +638,7 @@ private slots:
                  {saveAs("other"), replacing("other.dyb", enter)});
         scenario("another program's changes", [this] { ownChanged(); }, "mnuSave", "",
                  {changedByAnotherProgram("own.dyb", enter)});
-        scenario("letters the file lacks", [this] { own("λόγος"); }, "mnuSave", "",
+        scenario("letters the file lacks", [this] { own({}, "λόγος"); }, "mnuSave", "",
                  {{kCharacters, enter}});
     }
 
@@ -653,48 +650,88 @@ private slots:
     {
         scenarioColumns();
         const auto ownFile = [this] { own(); };
+        const SeenWindow chooser{"Open dictionary", {}, {}, {}, "Open Cancel"};
         const Step drop{kSaveQuestion, no};
-        scenario("Open, cancelled", ownFile, "mnuOpenDictionary", "", {openAs("", cancel)});
-        scenario("Open", ownFile, "mnuOpenDictionary", "empty.dyb", {openAs("empty.dyb"), drop});
+        scenario("Open, cancelled", ownFile, "mnuOpenDictionary", "", {{chooser, cancel}});
+        scenario("Open", ownFile, "mnuOpenDictionary", "empty.dyb",
+                 {{chooser, type("empty.dyb")}, drop});
         scenario("a file from the desktop", ownFile, "empty.dyb", "empty.dyb", {drop});
     }
 
     void opensAskTheSaveQuestionAfterTheChoice() { playScenario(); }
 
     // A failed open or save says which file and why below the box's text, and the dictionary
-    // stays as it was, its changes unsaved, even after No to saving them before an open: a
-    // missing file, a description too long for the file and, where root can mount them, a full
-    // disk and a read-only folder. (The document's own tests give the other reasons.)
+    // stays as it was, its changes unsaved, even after No to saving them before an open: the
+    // file is missing, a folder, cut short, no dictionary, a named pipe or a device; its path or
+    // a name in it is too long; a folder on its path is a file; a text is too long for it; or,
+    // where root can mount them, its disk is full or its folder read-only. A save over a file
+    // that is no longer the one the dictionary saved asks first.
     void failuresSayWhichFileAndWhy_data()
     {
         scenarioColumns();
-        const auto ownFile = [this] { own(); };
-        scenario("open: a missing file", ownFile, "missing.dyb", "",
-                 {{kSaveQuestion, no}, {cannot("open", platformReason("missing.dyb")), ok}});
+        const QString longName = QString(300, 'n') + ".dyb";
+#ifdef Q_OS_WIN // whose error for a name too long says why
+        const int longestPath = 32767;
+        const QString nameTooLong = platformReason(path(longName));
+#else
+        const int longestPath = PATH_MAX - 1;
+        const QString nameTooLong =
+            "A name in this path is longer than the file system allows (255 characters).";
+#endif
+        const auto opening = [this](const char* name, const QString& file, const QString& why) {
+            scenario(name, [this] { own(); }, file, "", {{kSaveQuestion, no}, cannot("open", why)});
+        };
+        const auto saving = [this](const char* name, const QString& since, const Script& script) {
+            scenario(name, [=] { own(since); }, "mnuSave", "", script);
+        };
+        opening("open: a missing file", "missing.dyb", platformReason(path("missing.dyb")));
+        opening("open: a folder", "folder.dyb", "folder.dyb is a folder, not a file.");
+        opening("open: a file cut short", "cut.dyb",
+                "cut.dyb is not a dictionary file: it ends after 30 bytes, but its words need at "
+                "least 34.");
+        opening("open: a file that is no dictionary", "other.dyb",
+                "other.dyb is not a dictionary file: it ends after 12 bytes, but its header needs "
+                "at least 28,259.");
+        if (!pathsEndAt4096Bytes())
+            opening("open: a path too long", QString("d/").repeated(longestPath / 2) + "x.dyb",
+                    pathTooLong(longestPath));
+        opening("open: a name too long", longName, nameTooLong);
+        saving("save: a folder in the file's place", "folder",
+               {changedByAnotherProgram("own.dyb", yes),
+                cannot("save", "own.dyb is a folder, not a file.")});
+        saving("save: a folder on its path that is a file", "a file",
+               {cannot("save", missingFolder(path("other.dyb")))});
         scenario("save: a description too long for the file",
+                 [this] { own({}, QString(70000, 'x')); }, "mnuSave", "",
+                 {cannot("save", "own.dyb cannot hold the description of \"fig\": it takes 70,000 "
+                                 "bytes, and a text in a dictionary file takes at most 65,535.")});
+        scenario("save: a name too long for the file",
                  [this] {
                      own();
-                     document->setWordDescription(3, QString(70000, 'x'));
+                     document->setDictionaryName(QString(65536, 'n'));
                  },
-                 "mnuSaveAs", "",
-                 {saveAs("long"), {cannot("save", "long.dyb cannot hold the description of "
-                                                  "\"fig\": it takes 70,000 bytes, and a text in a "
-                                                  "dictionary file takes at most 65,535."), ok}});
+                 "mnuSave", "",
+                 {cannot("save", "own.dyb cannot hold its name: it takes 65,536 bytes, and a text "
+                                 "in a dictionary file takes at most 65,535.")});
 #ifdef Q_OS_UNIX
-        const auto mount = [&](const QString& name, const QString& options) {
+        opening("open: a named pipe", "pipe.dyb", "pipe.dyb is a named pipe, not a file.");
+        if (geteuid() == 0)
+            opening("open: a device", "zero.dyb", "zero.dyb is a device, not a file.");
+        saving("save: a named pipe in the file's place", "named pipe",
+               {changedByAnotherProgram("own.dyb", yes),
+                cannot("save", "own.dyb is a named pipe, not a file.")});
+        const auto mount = [this](const QString& name, const QString& options) {
             return QDir(folder.path()).mkdir(name) &&
                    QProcess::execute("mount", {"-t", "tmpfs", "-o", options, name, path(name)}) ==
                        0;
         };
         m_mounted = getuid() == 0 && mount("full", "size=16k") && mount("ro", "ro");
-        const auto large = [this] { own(QString(30000, 'x')); }; // fits a file, not 16 kB
+        const auto large = [this] { own({}, QString(30000, 'x')); }; // fits a file, not 16 kB
         if (m_mounted) {
             scenario("save: a full disk", large, "mnuSaveAs", "",
-                     {saveAs("full/full.dyb"),
-                      {cannot("save", "full.dyb: No space left on device."), ok}});
+                     {saveAs("full/full.dyb"), cannot("save", "full.dyb: No space left on device.")});
             scenario("save: a read-only folder", large, "mnuSaveAs", "",
-                     {saveAs("ro/ro.dyb"),
-                      {cannot("save", "The folder " + path("ro") + " is read-only."), ok}});
+                     {saveAs("ro/ro.dyb"), cannot("save", "The folder " + path("ro") + " is read-only.")});
         }
 #endif
     }
@@ -710,8 +747,8 @@ private slots:
         QVERIFY(document->SaveDictionary(path("own.dyb")) == 0);
         window->openFromDesktop(path("own.dyb"));
         const auto chooseToOpen = [&](const QString& typed) {
-            answerer->on({}, type(typed));
-            answerer->on({}, ok); // it does not open
+            answerer.on({}, type(typed));
+            answerer.on({}, ok); // it does not open
             use("mnuOpenDictionary");
             return window->OpenSave->File();
         };
@@ -719,7 +756,7 @@ private slots:
         chooseToOpen(path("c/none"));
         QCOMPARE(chooseToOpen("z"), path("c/z"));
         use("mnuSave"); // to own.dyb
-        answerer->on({}, type("g"));
+        answerer.on({}, type("g"));
         use("mnuSaveAs");
         QCOMPARE(window->OpenSave->File(), path("g.dyb"));
     }
@@ -729,12 +766,12 @@ private slots:
     void shutdownWhileADialogWaits()
     {
         own();
-        answerer->on("frmWord", [this](QWidget*) { click("cmdExit"); });
-        answerer->expect(kSaveQuestion, no);
+        answerer.on("frmWord", [this](QWidget*) { use("cmdExit"); });
+        answerer.expect(kSaveQuestion, no);
         QTimer watchdog; // should it hang
         watchdog.callOnTimeout(qApp, &QCoreApplication::quit);
         watchdog.start(10000);
-        QTimer::singleShot(0, this, [this] { click("cmdAdd"); });
+        QTimer::singleShot(0, this, [this] { use("cmdAdd"); });
         QApplication::exec();
         QVERIFY(watchdog.isActive());
         for (QWidget* top : QApplication::topLevelWidgets())
@@ -748,20 +785,20 @@ private slots:
     {
         fillDictionary();
         bool bothStayed = false, broughtForward = false;
-        answerer->on("frmWord", [&](QWidget* form) {
+        answerer.on("frmWord", [&](QWidget* form) {
             form->findChild<QLineEdit*>("txtWord")->setText("plum");
-            click("cmdExit");
+            use("cmdExit");
             window->close();
             bothStayed = window->isVisible() && form->isVisible();
             broughtForward = QTest::qWaitFor([&] { return QApplication::activeWindow() == form; });
             savesWord("plum", "a purple fruit")(form);
         });
-        click("cmdAdd");
+        use("cmdAdd");
         QVERIFY(bothStayed);
         QVERIFY(broughtForward);
         QCOMPARE(words(), QStringList({"a", "b", "c", "plum"}));
-        answerer->expect(kSaveQuestion, no);
-        click("cmdExit");
+        answerer.expect(kSaveQuestion, no);
+        use("cmdExit");
         QVERIFY(!window->isVisible());
     }
 
@@ -783,7 +820,7 @@ private slots:
         document->AddWord("plum", "");
         QVERIFY(window->keepUnsavedChanges());
         QCOMPARE(recoveryCopies().size(), 1);
-        answerer->expect(kSaveQuestion, no);
+        answerer.expect(kSaveQuestion, no);
         window->Dictionary_Closing();
         QTRY_VERIFY(recoveryCopies().isEmpty());
     }
@@ -809,8 +846,8 @@ private slots:
         running.AddWord("running", "");
         QVERIFY(stillRunning.writeNow());
         const QString offer = "Lexivault found unsaved changes to %1. Do you want to recover them?";
-        answerer->expect({"Recover", offer.arg("a new dictionary"), {}, "Question", "Yes No"}, no);
-        answerer->expect({"Recover", offer.arg("plums.dyb"), {}, "Question", "Yes No"}, yes);
+        answerer.expect({"Recover", offer.arg("a new dictionary"), {}, "Question", "Yes No"}, no);
+        answerer.expect({"Recover", offer.arg("plums.dyb"), {}, "Question", "Yes No"}, yes);
         window->offerRecovery();
         QCOMPARE(words(), QStringList{greek});
         QCOMPARE(document->DictionaryPassword(), greek);
