@@ -30,15 +30,8 @@ std::unique_ptr<EntryDialog> makeForm(const QString& name)
 }
 
 // An entry dialog's first button confirms it, its last cancels it.
-void confirm(QWidget* form)
-{
-    form->findChildren<QPushButton*>().constFirst()->click();
-}
-
-void cancel(QWidget* form)
-{
-    form->findChildren<QPushButton*>().constLast()->click();
-}
+void confirm(QWidget* form) { form->findChildren<QPushButton*>().constFirst()->click(); }
+void cancel(QWidget* form) { form->findChildren<QPushButton*>().constLast()->click(); }
 
 // Types keys into the description, then confirms.
 Action typesAndConfirms(const QStringList& keys)
@@ -185,11 +178,13 @@ private slots:
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("refusal"); // the error's text; empty: handed over
-        const QString longest(65535, 'x'), tooLong = "This text is too long: a dictionary file "
-                                                     "holds at most 65,535 characters in one text.";
+        const QString longest(65535, 'x');
+        const QString tooLong = "This text is too long: a dictionary file holds at most 65,535 "
+                                "characters in one text.";
         for (const QString& box : {txtWord, txtDescription, txtName, txtAuthor, txtPassword}) {
-            const QString form = box == txtWord || box == txtDescription ? "frmWord" : "frmDictionary";
-            QTest::addRow("%s too long", qPrintable(box)) << form << box << longest + 'x' << tooLong;
+            const bool inWord = box == txtWord || box == txtDescription;
+            QTest::addRow("%s too long", qPrintable(box))
+                << (inWord ? "frmWord" : "frmDictionary") << box << longest + 'x' << tooLong;
         }
         QTest::newRow("description as long as a text")
             << "frmWord" << txtDescription << longest << "";
@@ -285,17 +280,17 @@ private slots:
         QFile(path("words.dyb ")).open(QIODevice::WriteOnly);
         const QString fits = deep + '/' + QString(maxFile - 2 - deep.size(), 'f');
         QTest::newRow("Cancel") << "" << "" << false;
+        const QString programFolder = QCoreApplication::applicationDirPath();
         QTest::newRow("a name with blanks around it")
-            << "mydictionary  " << QCoreApplication::applicationDirPath() + "/mydictionary"
-            << false;
+            << "mydictionary  " << programFolder + "/mydictionary" << false;
         QTest::newRow("the longest path that fits") << fits << fits << false;
         QTest::newRow("a path one longer") << fits + 'f' << "" << true;
 #ifdef Q_OS_UNIX // where "words.dyb " is a name of its own
         QTest::newRow("a file's name that ends in a blank")
             << path("words.dyb ") << path("words.dyb ") << false;
 #endif
-        QTest::newRow("a new name that ends in a blank") << path("other.dyb ") << path("other.dyb")
-                                                         << false;
+        QTest::newRow("a new name that ends in a blank")
+            << path("other.dyb ") << path("other.dyb") << false;
     }
 
     void chooserGivesThePathWhenItFits()

@@ -2,9 +2,9 @@
 # The built program keeps unsaved work through the end of its process, as a user meets it on an X
 # display: a word is added to an opened dictionary with the keyboard, then the process ends by
 # SIGTERM (a logout), SIGHUP (its terminal closed), SIGKILL six seconds later, or the X server
-# going away; or, typed into the word dialog and not saved yet, by SIGTERM. At the next start the program offers the changes; Escape leaves the question open,
-# Enter takes Yes, and Save then writes the word to the dictionary's own file, after which no
-# recovery copy is left.
+# going away; or, typed into the word dialog and not saved yet, by SIGTERM. At the next start the
+# program offers the changes; Escape leaves the question open, Enter takes Yes, and Save then
+# writes the word to the dictionary's own file, after which no recovery copy is left.
 # Usage: tst_recovery.sh PROGRAM. Exits 77 (skipped) when Xvfb or xdotool is missing.
 set -euo pipefail
 program=$1
