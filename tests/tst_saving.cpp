@@ -35,10 +35,7 @@ QStringList leftovers(const QString& folder)
 bool limitFileSize(rlim_t bytes)
 {
     std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{};
-    if (getrlimit(RLIMIT_FSIZE, &limit) != 0)
-        return false;
-    limit.rlim_cur = bytes;
+    const rlimit limit{bytes, bytes};
     return setrlimit(RLIMIT_FSIZE, &limit) == 0;
 }
 
@@ -83,10 +80,9 @@ Outcome inChild(clsDictionary& d, const QString& file, bool save,
         if (prepare && !prepare())
             _exit(1);
         const int status = save ? d.SaveDictionary(file) : d.OpenDictionary(file);
+        const QString words = QString::number(d.WordCount() + 1);
         const QByteArray outcome =
-            QStringList{endOf(d, file, status), QString::number(d.WordCount() + 1), d.FailureReason()}
-                .join('\n')
-                .toUtf8();
+            QStringList{endOf(d, file, status), words, d.FailureReason()}.join('\n').toUtf8();
         while (write(told[1], outcome.constData(), outcome.size()) < 0 && errno == EINTR) {
         }
         _exit(0);
@@ -122,14 +118,6 @@ Outcome inChild(clsDictionary& d, const QString& file, bool save,
     return outcome;
 }
 
-// How a save in a child process ended, and what it left.
-struct ChildSave
-{
-    QString ended;
-    QString file; // what the file holds: "old", "new" (what the save was to write) or "broken"
-    QStringList leftovers;
-};
-
 } // namespace
 
 class tst_saving : public QObject
@@ -145,19 +133,26 @@ class tst_saving : public QObject
         return d.SaveDictionary(file) == 0 ? readBytes(file) : "unsaved";
     }
 
-    // Saves d over a copy of kOld in folder in a child process (see inChild), and tells how it
-    // ended, what the file then holds and what is left beside it.
-    static ChildSave saveInChild(clsDictionary& d, const QString& folder, const QByteArray& whole,
-                                 qint64 killAfterUs = -1, const std::function<bool()>& prepare = {})
+    // Saves d over a copy of kOld in folder in a child process (see inChild) and checks that it
+    // ended as expected, that the file then holds its old bytes if the save "kept" them and whole
+    // otherwise, and that nothing is left beside it. A save killed first leaves either file whole.
+    static void checkSave(clsDictionary& d, const QString& folder, const QByteArray& whole,
+                          const QString& expected, const std::function<bool()>& prepare = {},
+                          qint64 killAfterUs = -1)
     {
-        const QString target = folder + "/saved.dyb";
-        if (!writeBytes(target, kOld))
-            return {"no old file", {}, {}};
-        const Outcome save = inChild(d, target, true, prepare, {}, killAfterUs);
-        const QByteArray bytes = readBytes(target);
-        const bool listed = chmod(QFile::encodeName(folder), 0755) == 0;
-        return {save.ended, bytes == kOld ? "old" : bytes == whole ? "new" : "broken",
-                listed ? leftovers(folder) : QStringList{"?"}};
+        const QString file = folder + "/saved.dyb";
+        QVERIFY(writeBytes(file, kOld));
+        const QString ended = inChild(d, file, true, prepare, {}, killAfterUs).ended;
+        const QByteArray bytes = readBytes(file);
+        const QString holds = bytes == kOld ? "old" : bytes == whole ? "new" : "broken";
+        QVERIFY(chmod(QFile::encodeName(folder), 0755) == 0);
+        if (killAfterUs >= 0 && ended == "killed") {
+            QVERIFY(holds != "broken");
+            return;
+        }
+        QCOMPARE(ended, expected);
+        QCOMPARE(holds, ended == "kept" ? "old" : "new");
+        QCOMPARE(leftovers(folder), QStringList());
     }
 
     // Before a save in a child: its folder given that mode, and the saver made nobody, who owns
@@ -165,18 +160,10 @@ class tst_saving : public QObject
     static std::function<bool()> asNobodyIn(const QString& folder, mode_t mode)
     {
         return [=] {
+            const QByteArray file = QFile::encodeName(folder + "/saved.dyb");
             return chmod(QFile::encodeName(folder), mode) == 0 &&
-                   (geteuid() != 0 || (chown(QFile::encodeName(folder + "/saved.dyb"), 65534, 0) == 0 &&
-                                       setuid(65534) == 0));
+                   (geteuid() != 0 || (chown(file, 65534, 0) == 0 && setuid(65534) == 0));
         };
-    }
-
-    // Compares a child's save with the outcome expected, field by field.
-    static void compareSave(const ChildSave& save, const QString& ended, const QString& file)
-    {
-        QCOMPARE(save.ended, ended);
-        QCOMPARE(save.file, file);
-        QCOMPARE(save.leftovers, QStringList());
     }
 
 private slots:
@@ -231,21 +218,14 @@ private slots:
         QVERIFY(saved(large, folder) != "unsaved" &&
                 large.OpenDictionary(folder + "/saved.dyb") == 0);
         large.AddWord("extra", "");
+        QElapsedTimer timer;
+        timer.start();
         const QByteArray whole = saved(large, folder);
-        compareSave(saveInChild(large, folder, whole), "done", "new");
-        QElapsedTimer save;
-        save.start();
-        saved(large, folder);
-        const qint64 saveUs = save.nsecsElapsed() / 1000;
+        const qint64 saveUs = timer.nsecsElapsed() / 1000;
         for (int kill = 0; kill < 50; ++kill) {
             // Spread over the save and a little past it, so that some kills come after the end.
             const double at = (kill + QRandomGenerator::global()->generateDouble()) / 50;
-            const ChildSave save = saveInChild(large, folder, whole, qint64(at * 1.2 * saveUs));
-            if (save.ended == "done")
-                compareSave(save, "done", "new");
-            else
-                QVERIFY2(save.ended == "killed" && save.file != "broken",
-                         qPrintable(save.ended + ' ' + save.file));
+            checkSave(large, folder, whole, "done", {}, qint64(at * 1.2 * saveUs));
         }
         for (clsDictionary* d : {&small, &large}) {
             const QByteArray bytes = saved(*d, folder);
@@ -254,18 +234,15 @@ private slots:
                 limits << limit;
             for (qint64 mib = 1 << 20; d == &large && mib < bytes.size(); mib += 1 << 20)
                 limits << mib - 1 << mib << mib + 1;
-            for (const qint64 limit : limits) {
-                const bool fits = limit >= bytes.size();
-                compareSave(saveInChild(*d, folder, bytes, -1, [=] { return limitFileSize(limit); }),
-                            fits ? "done" : "kept", fits ? "new" : "old");
-            }
+            for (const qint64 limit : limits)
+                checkSave(*d, folder, bytes, limit >= bytes.size() ? "done" : "kept",
+                          [=] { return limitFileSize(limit); });
         }
         if (fileSystem == "ntfs")
             return; // whose modes are fixed at mount time
-        compareSave(saveInChild(small, folder, "", -1, asNobodyIn(folder, 0555)), "kept", "old");
+        checkSave(small, folder, "", "kept", asNobodyIn(folder, 0555));
         // A folder that cannot be read cannot be synced: the rename may not last.
-        compareSave(saveInChild(small, folder, saved(small, folder), -1, asNobodyIn(folder, 0333)),
-                    "unconfirmed", "new");
+        checkSave(small, folder, saved(small, folder), "unconfirmed", asNobodyIn(folder, 0333));
     }
 
     // Calls failed on purpose in a save by root through a link to a file of another owner, or in
@@ -276,9 +253,9 @@ private slots:
     {
         QTest::addColumn<bool>("save"); // else open
         QTest::addColumn<QStringList>("strace");
-        QTest::addColumn<QString>("reason"); // empty: it succeeded
-        QTest::addColumn<QString>("holds");  // what the file then holds: "old" or "new"
-        QTest::addColumn<int>("leftovers");  // beside it, which the next save removes
+        QTest::addColumn<QString>("ended"); // as endOf says
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<int>("leftovers"); // beside it, which the next save removes
         const QString calls = "openat,read,write,newfstatat,fstat,statx,readlink,rename,unlink,"
                               "flock,fsync,fchown,fchmod,getdents64:error=EINTR:when=1";
         const QStringList interrupted{"-e", "inject=" + calls, "-e", "inject=close:error=EINTR"};
@@ -288,32 +265,34 @@ private slots:
             return QStringList{"-P", m_dir.filePath(name), "-e",
                                "inject=newfstatat,statx,lstat:error=EIO:when=" + when};
         };
-        QTest::newRow("a signal in every call of a save") << true << interrupted << "" << "new" << 0;
-        QTest::newRow("a signal in every call of an open") << false << interrupted << "" << "old" << 0;
-        QTest::newRow("the link cannot be read") << true << QStringList{"-e", "inject=readlink:error=EIO"}
-                                                 << "link.dyb" + eio << "old" << 0;
+        QTest::newRow("a signal in every call of a save")
+            << true << interrupted << "done" << "" << 0;
+        QTest::newRow("a signal in every call of an open")
+            << false << interrupted << "done" << "" << 0;
+        QTest::newRow("the link cannot be read")
+            << true << QStringList{"-e", "inject=readlink:error=EIO"} << "kept" << "link.dyb" + eio
+            << 0;
         QTest::newRow("the file cannot be looked at")
-            << true << only("shared/saved.dyb", "1+") << "saved.dyb" + eio << "old" << 0;
+            << true << only("shared/saved.dyb", "1+") << "kept" << "saved.dyb" + eio << 0;
         QTest::newRow("the file can be looked at once")
-            << true << only("shared/saved.dyb", "2+") << "" << "new" << 0;
+            << true << only("shared/saved.dyb", "2+") << "done" << "" << 0;
         QTest::newRow("the link can be looked at once")
-            << true << only("link.dyb", "2+") << "" << "new" << 0;
+            << true << only("link.dyb", "2+") << "done" << "" << 0;
         QTest::newRow("the rename and the removal fail")
-            << true << QStringList{"-e", "inject=rename,unlink:error=EIO"} << "link.dyb" + eio
-            << "old" << 1;
+            << true << QStringList{"-e", "inject=rename,unlink:error=EIO"} << "kept"
+            << "link.dyb" + eio << 1;
         QTest::newRow("the folder cannot be synced after the rename")
-            << true << QStringList{"-e", "inject=fsync:error=EIO:when=2"}
+            << true << QStringList{"-e", "inject=fsync:error=EIO:when=2"} << "unconfirmed"
             << "link.dyb holds the new words, but the disk did not confirm the save "
                "(Input/output error): a power cut could still undo it."
-            << "new" << 0;
+            << 0;
     }
 
     void failedCalls()
     {
         QFETCH(bool, save);
         QFETCH(QStringList, strace);
-        QFETCH(QString, reason);
-        QFETCH(QString, holds);
+        QFETCH(QString, ended);
         if (geteuid() != 0 || QStandardPaths::findExecutable("strace").isEmpty())
             QSKIP("Files of another owner need root, and failed calls strace");
         const QString folder = m_dir.filePath("shared"), file = folder + "/saved.dyb",
@@ -327,11 +306,9 @@ private slots:
         d.AddWord("two", "");
         const qsizetype only = strace.indexOf("-P");
         const Outcome seen = inChild(d, only >= 0 ? strace.at(only + 1) : link, save, {}, strace);
-        // A failure leaves the old file and the document as it was, or after the rename the new
-        // file, which the document takes.
-        QCOMPARE(seen.ended, reason.isEmpty() ? "done" : holds == "new" ? "unconfirmed" : "kept");
+        QCOMPARE(seen.ended, ended);
         QCOMPARE(seen.words, save ? 2 : 1);
-        QCOMPARE(seen.reason, reason);
+        QTEST(seen.reason, "reason");
         struct stat linked, kept;
         QVERIFY(lstat(QFile::encodeName(link), &linked) == 0 && S_ISLNK(linked.st_mode) &&
                 stat(QFile::encodeName(file), &kept) == 0);
@@ -339,8 +316,10 @@ private slots:
         QCOMPARE(kept.st_gid, gid_t(4242));
         QCOMPARE(kept.st_mode & 07777, mode_t(0640));
         QTEST(int(leftovers(folder).size()), "leftovers"); // before the open, which removes them
+        // The file holds the old words after an open or a save that kept them, else the new.
         const bool isNew = held.OpenDictionary(file) == 0 && held.WordCount() == 1;
-        QTEST(QString(readBytes(file) == kOld ? "old" : isNew ? "new" : "broken"), "holds");
+        QCOMPARE(QString(readBytes(file) == kOld ? "old" : isNew ? "new" : "broken"),
+                 !save || ended == "kept" ? "old" : "new");
         QVERIFY(d.SaveDictionary(link) == 0);
         QCOMPARE(leftovers(folder), QStringList());
     }
@@ -377,20 +356,20 @@ private slots:
         if (geteuid() != 0)
             QSKIP("A file of another owner, and a saver who is another user, need root");
         const gid_t group = 4242;
-        const QByteArray folder = QFile::encodeName(m_dir.filePath("owned")),
-                         file = folder + "/kept.dyb";
-        QVERIFY(mkdir(folder, 0) == 0 && chmod(folder, 0770) == 0 && chown(folder, 0, group) == 0 &&
-                writeBytes(file, kOld) && chown(file, 1, group) == 0 && chmod(file, 0660) == 0);
+        const QString folder = m_dir.filePath("owned");
+        const QByteArray file = QFile::encodeName(folder + "/saved.dyb");
         clsDictionary d;
-        const auto asMember = [group] {
-            return setgroups(1, &group) == 0 && setgid(65534) == 0 && setuid(65534) == 0;
-        };
-        QCOMPARE(inChild(d, file, true, asMember).ended, "done");
-        struct stat saved;
-        QVERIFY(stat(file, &saved) == 0);
-        QCOMPARE(saved.st_uid, uid_t(65534));
-        QCOMPARE(saved.st_gid, group);
-        QCOMPARE(saved.st_mode & 07777, mode_t(0660));
+        QVERIFY(QDir().mkpath(folder) && chown(QFile::encodeName(folder), 0, group) == 0);
+        checkSave(d, folder, saved(d, folder), "done", [=] {
+            return chmod(QFile::encodeName(folder), 0770) == 0 && chown(file, 1, group) == 0 &&
+                   chmod(file, 0660) == 0 && setgroups(1, &group) == 0 && setgid(65534) == 0 &&
+                   setuid(65534) == 0;
+        });
+        struct stat kept;
+        QVERIFY(stat(file, &kept) == 0);
+        QCOMPARE(kept.st_uid, uid_t(65534));
+        QCOMPARE(kept.st_gid, group);
+        QCOMPARE(kept.st_mode & 07777, mode_t(0660));
     }
 };
 
