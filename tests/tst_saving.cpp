@@ -72,9 +72,8 @@ Outcome inChild(clsDictionary& d, const QString& file, bool save,
     int go[2] = {-1, -1}, told[2] = {-1, -1};
     const pid_t child = pipe(go) == 0 && pipe(told) == 0 ? fork() : -1;
     if (child == 0) { // does its part and leaves without cleaning up what belongs to the parent
-        char c;
-        while (read(go[0], &c, 1) < 0 && errno == EINTR) {
-        }
+        for (char c; read(go[0], &c, 1) < 0 && errno == EINTR;)
+            continue;
         d.setFileName("before.dyb");
         d.setDictionaryChanged(true);
         if (prepare && !prepare())
@@ -108,14 +107,11 @@ Outcome inChild(clsDictionary& d, const QString& file, bool save,
     if (child > 0)
         waitpid(child, nullptr, 0);
     tracer.waitForFinished();
-    Outcome outcome;
     if (child < 0 || !went || (!strace.isEmpty() && tracer.exitCode() != 0))
-        outcome.ended = "no child, or strace failed: " + tracer.errorString();
-    else if (seen.size() != 3)
-        outcome.ended = "killed";
-    else
-        outcome = {seen.at(0), seen.at(1).toInt(), seen.at(2)};
-    return outcome;
+        return {"no child, or strace failed: " + tracer.errorString(), 0, {}};
+    if (seen.size() != 3)
+        return {"killed", 0, {}};
+    return {seen.at(0), seen.at(1).toInt(), seen.at(2)};
 }
 
 } // namespace
