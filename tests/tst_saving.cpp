@@ -168,9 +168,8 @@ private slots:
         QVERIFY(chmod(QFile::encodeName(m_dir.path()), 0711) == 0);
         // An NTFS image of 64 MB, made and mounted where the tools and the rights are there.
         const QString image = m_dir.filePath("ntfs.img"), mount = m_dir.filePath("ntfs");
-        QFile file(image);
-        if (geteuid() == 0 && QFile::exists("/dev/fuse") && file.open(QIODevice::WriteOnly) &&
-            file.resize(64 << 20) && QDir().mkdir(mount) &&
+        if (geteuid() == 0 && QFile::exists("/dev/fuse") && writeBytes(image, {}) &&
+            QFile::resize(image, 64 << 20) && QDir().mkdir(mount) &&
             QProcess::execute("mkntfs", {"-Q", "-F", "-q", image}) == 0 &&
             QProcess::execute("ntfs-3g", {image, mount}) == 0)
             m_ntfs = mount;
