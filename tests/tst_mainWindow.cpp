@@ -31,7 +31,6 @@ Q_DECLARE_METATYPE(Script)
 
 namespace {
 
-const SeenWindow kSaveQuestion{"Save", "Do you want to save the changes", {}, "Question", "Yes No"};
 const SeenWindow kCharacters{"Save", "Some characters cannot be stored in a dictionary file and "
                              "will be saved as \"?\". Do you want to save anyway?", {}, "Warning",
                              "Yes No"};
@@ -40,6 +39,10 @@ const SeenWindow kPasswordPrompt{"Lexivault", "This dictionary is password-prote
 
 const Action yes = press(QMessageBox::Yes), no = press(QMessageBox::No),
              ok = press(QMessageBox::Ok), cancel = press(QDialogButtonBox::Cancel);
+
+// The save question, asked before a dictionary is dropped: Yes to save the words, No to drop them.
+const SeenWindow kSaveQuestion{"Save", "Do you want to save the changes", {}, "Question", "Yes No"};
+const Step question{kSaveQuestion, yes}, drop{kSaveQuestion, no};
 
 // Escape and a close by the title bar leave a question open; Enter then answers it.
 const Action enter = [](QWidget* question) {
@@ -56,26 +59,18 @@ Step cannot(const QString& what, const QString& why)
 }
 
 // The chooser of a save, which starts in the test's folder, given a name there, or cancelled when
-// the name is empty; the questions whether to replace another file, or another program's changes
-// to a file.
+// the name is empty; the question whether to replace a file that exists (kExists), or the
+// dictionary's own file that another program has changed (kChanged).
 Step saveAs(const QString& name)
 {
     return {{"Save dictionary", {}, {}, {}, "Save Cancel"}, name.isEmpty() ? cancel : type(name)};
 }
 
-Step replace(const QString& name, const QString& why, const Action& answer)
+const QString kExists = " already exists.", kChanged = " has been changed by another program.";
+
+Step replacing(const QString& name, const QString& why, const Action& answer)
 {
     return {{"Save", name + why + " Do you want to replace it?", {}, "Warning", "Yes No"}, answer};
-}
-
-Step replacing(const QString& name, const Action& answer)
-{
-    return replace(name, " already exists.", answer);
-}
-
-Step changedByAnotherProgram(const QString& name, const Action& answer)
-{
-    return replace(name, " has been changed by another program.", answer);
 }
 
 // The reason given for a folder that does not exist, which names it as the platform spells paths.
@@ -119,10 +114,9 @@ Action savesWord(const QString& word, const QString& description)
     };
 }
 
-void cancelForm(QWidget* form)
-{
+const Action cancelForm = [](QWidget* form) {
     form->findChild<QPushButton*>("cmdCancel")->click();
-}
+};
 
 } // namespace
 
@@ -140,10 +134,16 @@ class tst_mainWindow : public QObject
     QString path(const QString& name) const { return folder.filePath(name); }
     QString shownDescription() const { return window->findChild<QPlainTextEdit*>()->toPlainText(); }
 
-    // Clicks the button, or chooses the menu item, of that name.
+    // Clicks the button, or chooses the menu item, of that name; "close" is what drops a
+    // dictionary, and a name with a dot a file in the test's folder that the desktop hands over.
     void use(const QString& name)
     {
-        if (auto* button = window->findChild<QPushButton*>(name))
+        QFileOpenEvent fromDesktop(name);
+        if (name == "close")
+            window->Dictionary_Closing();
+        else if (name.contains('.'))
+            QApplication::sendEvent(qApp, &fromDesktop);
+        else if (auto* button = window->findChild<QPushButton*>(name))
             button->click();
         else
             window->findChild<QAction*>(name)->trigger();
@@ -168,9 +168,10 @@ class tst_mainWindow : public QObject
 
     // The three words saved to own.dyb and a fourth, fig, added since with that description.
     // Since then, own.dyb has been given another name, link.dyb, by a "hard" or a "symbolic"
-    // link, or it has been "removed" or replaced by a "folder" or a "named pipe"; or every word
-    // has been deleted, "emptied"; or the dictionary's file is one whose folder has "gone" or is
-    // "a file".
+    // link, and been "changed" in place by another program; or it has been "removed" or
+    // replaced by a "folder" or a "named pipe"; or every word has been deleted, "emptied"; or
+    // the dictionary has been given "a long name", longer than a file holds; or its file is one
+    // whose folder has "gone" or is "a file".
     void own(const QString& since = {}, const QString& description = {})
     {
         fillDictionary();
@@ -178,26 +179,31 @@ class tst_mainWindow : public QObject
         document->AddWord("fig", description);
         for (int word = 0; since == "emptied" && word < 4; ++word)
             document->DeleteWord(0);
-        std::error_code error;
-        if (since == "hard")
+        if (since.startsWith("hard"))
             std::filesystem::create_hard_link(path("own.dyb").toStdWString(),
-                                              path("link.dyb").toStdWString(), error);
-        QVERIFY(!error && (since != "symbolic" || QFile::link("own.dyb", "link.dyb")));
+                                              path("link.dyb").toStdWString());
+        QVERIFY(!since.startsWith("symbolic") || QFile::link("own.dyb", "link.dyb"));
+        QVERIFY(!since.endsWith("changed") || writeBytes("own.dyb", "another program's"));
         QVERIFY(since != "removed" || QFile::remove("own.dyb"));
         QVERIFY(since != "folder" || (QFile::remove("own.dyb") && QDir().mkdir("own.dyb")));
 #ifdef Q_OS_UNIX
-        QVERIFY(since != "named pipe" || (QFile::remove("own.dyb") && mkfifo("own.dyb", 0644) == 0));
+        QVERIFY(since != "named pipe" ||
+                (QFile::remove("own.dyb") && mkfifo("own.dyb", 0644) == 0));
 #endif
+        if (since == "a long name")
+            document->setDictionaryName(QString(65536, 'n'));
         if (since == "gone" || since == "a file")
             document->setFileName(path(since == "gone" ? "gone/own.dyb" : "other.dyb/own.dyb"));
     }
 
-    // The same, own.dyb since written in place by another program.
-    void ownChanged(const QString& link = {})
+    // The set-ups of the scenarios: own(), and a new dictionary of a word, or of a word in
+    // letters that a file stores as "?".
+    Setup owned(const QString& since = {}, const QString& text = {})
     {
-        own(link);
-        QVERIFY(writeBytes("own.dyb", "another program's"));
+        return [=] { own(since, text); };
     }
+    const Setup fig = [this] { document->AddWord("fig", ""); };
+    const Setup greek = [this] { document->AddWord("λόγος", ""); };
 
     QMap<QString, QByteArray> files() const
     {
@@ -247,8 +253,8 @@ class tst_mainWindow : public QObject
         QFETCH(QString, command);
         QFETCH(QString, file);
         QFETCH(Script, script);
-        QVERIFY(writeBytes("other.dyb", "another file") && writeBytes("cut.dyb", kOld.left(30)) &&
-                QDir().mkdir("folder.dyb") && clsDictionary().SaveDictionary(path("empty.dyb")) == 0);
+        QVERIFY(writeBytes("other.dyb", "another file") && writeBytes("cut.dyb", kOld.left(30)));
+        QVERIFY(QDir().mkdir("folder.dyb") && clsDictionary().SaveDictionary(path("empty.dyb")) == 0);
 #ifdef Q_OS_UNIX
         QVERIFY(mkfifo("pipe.dyb", 0644) == 0 &&
                 (geteuid() != 0 || mknod("zero.dyb", S_IFCHR | 0644, makedev(1, 5)) == 0));
@@ -259,16 +265,10 @@ class tst_mainWindow : public QObject
         const QMap<QString, QByteArray> filesBefore = files();
         for (const auto& [expected, answer] : script)
             answerer.expect(expected, answer);
-        QFileOpenEvent fromDesktop(command);
-        if (command == "close")
-            window->Dictionary_Closing();
-        else if (command.contains('.'))
-            QApplication::sendEvent(qApp, &fromDesktop);
-        else
-            use(command);
-        clsDictionary saved;
+        use(command);
         QCOMPARE(document->DictionaryChanged(), file.isEmpty());
         QCOMPARE(document->FileName(), file.isEmpty() ? fileBefore : path(file));
+        clsDictionary saved;
         if (!file.isEmpty()) {
             QCOMPARE(saved.OpenDictionary(path(file)), 0);
             QCOMPARE(saved.WordCount(), document->WordCount());
@@ -372,10 +372,10 @@ private slots:
         QTest::newRow("Edit Word") << "mnuEditWord" << 1 << saved << edited;
         QTest::newRow("Delete") << "cmdDelete" << 1 << Action() << QStringList{"a", "c"};
         QTest::newRow("Delete Word") << "mnuDeleteWord" << 1 << Action() << QStringList{"a", "c"};
-        QTest::newRow("Add cancelled") << "cmdAdd" << 1 << Action(cancelForm) << same;
+        QTest::newRow("Add cancelled") << "cmdAdd" << 1 << cancelForm << same;
         QTest::newRow("Edit cancelled") << "cmdEdit" << 1 << showsB << same;
         QTest::newRow("Edit Dictionary cancelled")
-            << "mnuEditDictionary" << 1 << Action(cancelForm) << same;
+            << "mnuEditDictionary" << 1 << cancelForm << same;
         QTest::newRow("Edit, no word selected") << "cmdEdit" << -1 << Action() << same;
         QTest::newRow("Delete, no word selected") << "cmdDelete" << -1 << Action() << same;
     }
@@ -562,26 +562,23 @@ private slots:
         scenarioColumns();
         const QString tooLong =
             folder.path() + ("/" + QString(250, 'x')).repeated(clsOpenSave().MaxFile() / 251 + 1);
-        const Step question{kSaveQuestion, yes}, drop{kSaveQuestion, no};
-        const auto fig = [this] { document->AddWord("fig", ""); };
-        const auto greek = [this] { document->AddWord("λόγος", ""); };
-        scenario("no words and no file", [this] { document->setDictionaryName("x"); }, "close", "",
-                 {});
+        const Setup noWords = [this] { document->setDictionaryName("x"); };
+        scenario("no words and no file", noWords, "close", "", {});
         scenario("a new dictionary, No", fig, "close", "", {drop});
-        scenario("an emptied file, Yes", [this] { own("emptied"); }, "close", "own.dyb",
-                 {question});
-        scenario("its folder since removed", [this] { own("gone"); }, "close", "fruit.dyb",
-                 {question, cannot("save", missingFolder(path("gone"))), question, saveAs("fruit")});
+        scenario("an emptied file, Yes", owned("emptied"), "close", "own.dyb", {question});
+        scenario("its folder since removed", owned("gone"), "close", "fruit.dyb",
+                 {question, cannot("save", missingFolder(path("gone"))), question,
+                  saveAs("fruit")});
         scenario("a path too long", fig, "close", "",
-                 {question, saveAs(tooLong), cannot("save", pathTooLong(clsOpenSave().MaxFile() - 1)),
-                  drop});
+                 {question, saveAs(tooLong),
+                  cannot("save", pathTooLong(clsOpenSave().MaxFile() - 1)), drop});
         scenario("Cancel in the chooser", fig, "close", "", {question, saveAs(""), drop});
         scenario("No to replacing another file", fig, "close", "",
-                 {question, saveAs("other"), replacing("other.dyb", no), drop});
+                 {question, saveAs("other"), replacing("other.dyb", kExists, no), drop});
         scenario("No to the characters warning", greek, "close", "",
                  {question, saveAs("new"), {kCharacters, no}, drop});
-        scenario("No to another program's changes", [this] { ownChanged(); }, "close", "mine.dyb",
-                 {question, changedByAnotherProgram("own.dyb", no), question, saveAs("mine")});
+        scenario("No to another program's changes", owned("changed"), "close", "mine.dyb",
+                 {question, replacing("own.dyb", kChanged, no), question, saveAs("mine")});
     }
 
     void theSaveQuestionComesUntilTheWordsAreSavedOrDropped() { playScenario(); }
@@ -594,33 +591,30 @@ private slots:
     void savesAskOnlyWhatTheyMust_data()
     {
         scenarioColumns();
-        const auto fig = [this] { document->AddWord("fig", ""); };
-        const auto ownFile = [this] { own(); };
-        const auto changed = [this] { ownChanged(); };
-        const auto greek = [this] { document->AddWord("λόγος", ""); };
         scenario("Save, new, .DYB", fig, "mnuSave", "LOUD.DYB", {saveAs("LOUD.DYB")});
         scenario("Save, new, .txt", fig, "mnuSave", "notes.txt.dyb", {saveAs("notes.txt")});
-        scenario("Save", ownFile, "mnuSave", "own.dyb", {});
-        scenario("Save, changed by another program, Yes", changed, "mnuSave", "own.dyb",
-                 {changedByAnotherProgram("own.dyb", yes)});
-        scenario("Save As, new, its own changed", changed, "mnuSaveAs", "new.dyb", {saveAs("new")});
-        scenario("Save As, new, its own removed", [this] { own("removed"); }, "mnuSaveAs",
-                 "new.dyb", {saveAs("new")});
+        scenario("Save", owned(), "mnuSave", "own.dyb", {});
+        scenario("Save, changed by another program, Yes", owned("changed"), "mnuSave", "own.dyb",
+                 {replacing("own.dyb", kChanged, yes)});
+        scenario("Save As, new, its own changed", owned("changed"), "mnuSaveAs", "new.dyb",
+                 {saveAs("new")});
+        scenario("Save As, new, its own removed", owned("removed"), "mnuSaveAs", "new.dyb",
+                 {saveAs("new")});
         scenario("Save As, another file, letters it lacks", greek, "mnuSaveAs", "other.dyb",
-                 {saveAs("other"), replacing("other.dyb", yes), {kCharacters, yes}});
-        scenario("Save As, its own", ownFile, "mnuSaveAs", "own.dyb", {saveAs("own.dyb")});
-        scenario("Save As, its own, changed, No", changed, "mnuSaveAs", "",
-                 {saveAs("own.dyb"), changedByAnotherProgram("own.dyb", no)});
+                 {saveAs("other"), replacing("other.dyb", kExists, yes), {kCharacters, yes}});
+        scenario("Save As, its own", owned(), "mnuSaveAs", "own.dyb", {saveAs("own.dyb")});
+        scenario("Save As, its own, changed, No", owned("changed"), "mnuSaveAs", "",
+                 {saveAs("own.dyb"), replacing("own.dyb", kChanged, no)});
         QStringList links{"hard"};
 #ifdef Q_OS_UNIX // where anyone may make a symbolic link
         links << "symbolic";
 #endif
         for (const QString& link : links) {
-            scenario(qPrintable("Save As, its own by a " + link + " link"),
-                     [=] { own(link); }, "mnuSaveAs", "link.dyb", {saveAs("link.dyb")});
+            scenario(qPrintable("Save As, its own by a " + link + " link"), owned(link),
+                     "mnuSaveAs", "link.dyb", {saveAs("link.dyb")});
             scenario(qPrintable("Save As, its own by a " + link + " link, changed, No"),
-                     [=] { ownChanged(link); }, "mnuSaveAs", "",
-                     {saveAs("link.dyb"), changedByAnotherProgram("link.dyb", no)});
+                     owned(link + ", changed"), "mnuSaveAs", "",
+                     {saveAs("link.dyb"), replacing("link.dyb", kChanged, no)});
         }
     }
 
@@ -632,13 +626,12 @@ private slots:
     void questionsTakeEnterAsTheirSafeAnswer_data()
     {
         scenarioColumns();
-        const auto ownFile = [this] { own(); };
-        scenario("the save question", ownFile, "close", "own.dyb", {{kSaveQuestion, enter}});
-        scenario("replacing another file", ownFile, "mnuSaveAs", "",
-                 {saveAs("other"), replacing("other.dyb", enter)});
-        scenario("another program's changes", [this] { ownChanged(); }, "mnuSave", "",
-                 {changedByAnotherProgram("own.dyb", enter)});
-        scenario("letters the file lacks", [this] { own({}, "λόγος"); }, "mnuSave", "",
+        scenario("the save question", owned(), "close", "own.dyb", {{kSaveQuestion, enter}});
+        scenario("replacing another file", owned(), "mnuSaveAs", "",
+                 {saveAs("other"), replacing("other.dyb", kExists, enter)});
+        scenario("another program's changes", owned("changed"), "mnuSave", "",
+                 {replacing("own.dyb", kChanged, enter)});
+        scenario("letters the file lacks", owned({}, "λόγος"), "mnuSave", "",
                  {{kCharacters, enter}});
     }
 
@@ -649,13 +642,11 @@ private slots:
     void opensAskTheSaveQuestionAfterTheChoice_data()
     {
         scenarioColumns();
-        const auto ownFile = [this] { own(); };
         const SeenWindow chooser{"Open dictionary", {}, {}, {}, "Open Cancel"};
-        const Step drop{kSaveQuestion, no};
-        scenario("Open, cancelled", ownFile, "mnuOpenDictionary", "", {{chooser, cancel}});
-        scenario("Open", ownFile, "mnuOpenDictionary", "empty.dyb",
+        scenario("Open, cancelled", owned(), "mnuOpenDictionary", "", {{chooser, cancel}});
+        scenario("Open", owned(), "mnuOpenDictionary", "empty.dyb",
                  {{chooser, type("empty.dyb")}, drop});
-        scenario("a file from the desktop", ownFile, "empty.dyb", "empty.dyb", {drop});
+        scenario("a file from the desktop", owned(), "empty.dyb", "empty.dyb", {drop});
     }
 
     void opensAskTheSaveQuestionAfterTheChoice() { playScenario(); }
@@ -679,10 +670,15 @@ private slots:
             "A name in this path is longer than the file system allows (255 characters).";
 #endif
         const auto opening = [this](const char* name, const QString& file, const QString& why) {
-            scenario(name, [this] { own(); }, file, "", {{kSaveQuestion, no}, cannot("open", why)});
+            scenario(name, owned(), file, "", {drop, cannot("open", why)});
         };
-        const auto saving = [this](const char* name, const QString& since, const Script& script) {
-            scenario(name, [=] { own(since); }, "mnuSave", "", script);
+        // A save of own.dyb, after Yes to replacing it when it is no longer the file saved.
+        const auto saving = [this](const char* name, const QString& since, const QString& why,
+                                   const QString& text = {}) {
+            Script script{cannot("save", why)};
+            if (since == "folder" || since == "named pipe")
+                script.prepend(replacing("own.dyb", kChanged, yes));
+            scenario(name, owned(since, text), "mnuSave", "", script);
         };
         opening("open: a missing file", "missing.dyb", platformReason(path("missing.dyb")));
         opening("open: a folder", "folder.dyb", "folder.dyb is a folder, not a file.");
@@ -696,42 +692,36 @@ private slots:
             opening("open: a path too long", QString("d/").repeated(longestPath / 2) + "x.dyb",
                     pathTooLong(longestPath));
         opening("open: a name too long", longName, nameTooLong);
-        saving("save: a folder in the file's place", "folder",
-               {changedByAnotherProgram("own.dyb", yes),
-                cannot("save", "own.dyb is a folder, not a file.")});
+        saving("save: a folder in the file's place", "folder", "own.dyb is a folder, not a file.");
         saving("save: a folder on its path that is a file", "a file",
-               {cannot("save", missingFolder(path("other.dyb")))});
-        scenario("save: a description too long for the file",
-                 [this] { own({}, QString(70000, 'x')); }, "mnuSave", "",
-                 {cannot("save", "own.dyb cannot hold the description of \"fig\": it takes 70,000 "
-                                 "bytes, and a text in a dictionary file takes at most 65,535.")});
-        scenario("save: a name too long for the file",
-                 [this] {
-                     own();
-                     document->setDictionaryName(QString(65536, 'n'));
-                 },
-                 "mnuSave", "",
-                 {cannot("save", "own.dyb cannot hold its name: it takes 65,536 bytes, and a text "
-                                 "in a dictionary file takes at most 65,535.")});
+               missingFolder(path("other.dyb")));
+        saving("save: a description too long for the file", {},
+               "own.dyb cannot hold the description of \"fig\": it takes 70,000 bytes, and a text "
+               "in a dictionary file takes at most 65,535.",
+               QString(70000, 'x'));
+        saving("save: a name too long for the file", "a long name",
+               "own.dyb cannot hold its name: it takes 65,536 bytes, and a text in a dictionary "
+               "file takes at most 65,535.");
 #ifdef Q_OS_UNIX
         opening("open: a named pipe", "pipe.dyb", "pipe.dyb is a named pipe, not a file.");
         if (geteuid() == 0)
             opening("open: a device", "zero.dyb", "zero.dyb is a device, not a file.");
         saving("save: a named pipe in the file's place", "named pipe",
-               {changedByAnotherProgram("own.dyb", yes),
-                cannot("save", "own.dyb is a named pipe, not a file.")});
+               "own.dyb is a named pipe, not a file.");
         const auto mount = [this](const QString& name, const QString& options) {
             return QDir(folder.path()).mkdir(name) &&
                    QProcess::execute("mount", {"-t", "tmpfs", "-o", options, name, path(name)}) ==
                        0;
         };
         m_mounted = getuid() == 0 && mount("full", "size=16k") && mount("ro", "ro");
-        const auto large = [this] { own({}, QString(30000, 'x')); }; // fits a file, not 16 kB
+        const Setup large = owned({}, QString(30000, 'x')); // fits a file, not 16 kB
         if (m_mounted) {
             scenario("save: a full disk", large, "mnuSaveAs", "",
-                     {saveAs("full/full.dyb"), cannot("save", "full.dyb: No space left on device.")});
+                     {saveAs("full/full.dyb"),
+                      cannot("save", "full.dyb: No space left on device.")});
             scenario("save: a read-only folder", large, "mnuSaveAs", "",
-                     {saveAs("ro/ro.dyb"), cannot("save", "The folder " + path("ro") + " is read-only.")});
+                     {saveAs("ro/ro.dyb"),
+                      cannot("save", "The folder " + path("ro") + " is read-only.")});
         }
 #endif
     }
@@ -767,7 +757,7 @@ private slots:
     {
         own();
         answerer.on("frmWord", [this](QWidget*) { use("cmdExit"); });
-        answerer.expect(kSaveQuestion, no);
+        answerer.expect(drop.first, drop.second);
         QTimer watchdog; // should it hang
         watchdog.callOnTimeout(qApp, &QCoreApplication::quit);
         watchdog.start(10000);
@@ -797,7 +787,7 @@ private slots:
         QVERIFY(bothStayed);
         QVERIFY(broughtForward);
         QCOMPARE(words(), QStringList({"a", "b", "c", "plum"}));
-        answerer.expect(kSaveQuestion, no);
+        answerer.expect(drop.first, drop.second);
         use("cmdExit");
         QVERIFY(!window->isVisible());
     }
@@ -820,7 +810,7 @@ private slots:
         document->AddWord("plum", "");
         QVERIFY(window->keepUnsavedChanges());
         QCOMPARE(recoveryCopies().size(), 1);
-        answerer.expect(kSaveQuestion, no);
+        answerer.expect(drop.first, drop.second);
         window->Dictionary_Closing();
         QTRY_VERIFY(recoveryCopies().isEmpty());
     }
