@@ -104,16 +104,6 @@ QStringList spokenNames(QAccessibleInterface* node)
     return names;
 }
 
-// Types a word and its description into the word dialog and saves them.
-Action savesWord(const QString& word, const QString& description)
-{
-    return [=](QWidget* form) {
-        form->findChild<QLineEdit*>(DialogExchange::txtWord)->setText(word);
-        form->findChild<QPlainTextEdit*>(DialogExchange::txtDescription)->setPlainText(description);
-        form->findChild<QPushButton*>("cmdSave")->click();
-    };
-}
-
 const Action cancelForm = [](QWidget* form) {
     form->findChild<QPushButton*>("cmdCancel")->click();
 };
@@ -254,8 +244,9 @@ class tst_mainWindow : public QObject
         QFETCH(QString, command);
         QFETCH(QString, file);
         QFETCH(Script, script);
-        QVERIFY(writeBytes("other.dyb", "another file") && writeBytes("cut.dyb", kOld.left(30)));
-        QVERIFY(QDir().mkdir("folder.dyb") && clsDictionary().SaveDictionary(path("empty.dyb")) == 0);
+        QVERIFY(writeBytes("other.dyb", "another file") && writeBytes("cut.dyb", kOld.left(30)) &&
+                QDir().mkdir("folder.dyb"));
+        QVERIFY(clsDictionary().SaveDictionary(path("empty.dyb")) == 0);
 #ifdef Q_OS_UNIX
         QVERIFY(mkfifo("pipe.dyb", 0644) == 0 &&
                 (geteuid() != 0 || mknod("zero.dyb", S_IFCHR | 0644, makedev(1, 5)) == 0));
@@ -356,7 +347,11 @@ private slots:
         QTest::addColumn<Action>("answer"); // in the dialog the command shows
         QTest::addColumn<QStringList>("words");
         const QStringList added{"a", "b", "c", "d"}, edited{"a", "d", "c"}, same{"a", "b", "c"};
-        const Action saved = savesWord("d", "D");
+        const Action saved = [](QWidget* form) { // the word d, described "D"
+            form->findChild<QLineEdit*>(DialogExchange::txtWord)->setText("d");
+            form->findChild<QPlainTextEdit*>(DialogExchange::txtDescription)->setPlainText("D");
+            form->findChild<QPushButton*>("cmdSave")->click();
+        };
         // The word dialog's title and word, as Edit shows them, then a Cancel.
         const Action showsB = [](QWidget* form) {
             const auto* box = form->findChild<QLineEdit*>();
@@ -479,7 +474,7 @@ private slots:
         QTest::addColumn<QKeySequence>("keys");
         QTest::addColumn<int>("clicked"); // the row clicked after the keys; -1: none
         QTest::addColumn<QString>("picked");
-        QTest::newRow("End, Up and Enter") << 1500 << QKeySequence("End,Up,Return") << -1 << "w2998";
+        QTest::newRow("End, Up, Enter") << 1500 << QKeySequence("End,Up,Return") << -1 << "w2998";
         QTest::newRow("a click") << 2998 << QKeySequence("PgUp,Down") << 2990 << "w2990";
     }
 
@@ -701,9 +696,8 @@ private slots:
         saving("save: a named pipe in the file's place", "named pipe",
                "own.dyb is a named pipe, not a file.");
         const auto mount = [this](const QString& name, const QString& options) {
-            return QDir(folder.path()).mkdir(name) &&
-                   QProcess::execute("mount", {"-t", "tmpfs", "-o", options, name, path(name)}) ==
-                       0;
+            const QStringList arguments{"-t", "tmpfs", "-o", options, name, path(name)};
+            return QDir().mkpath(path(name)) && QProcess::execute("mount", arguments) == 0;
         };
         m_mounted = getuid() == 0 && mount("full", "size=16k") && mount("ro", "ro");
         const Setup large = owned({}, QString(30000, 'x')); // fits a file, not 16 kB
@@ -771,7 +765,7 @@ private slots:
             window->close();
             bothStayed = window->isVisible() && form->isVisible();
             broughtForward = QTest::qWaitFor([&] { return QApplication::activeWindow() == form; });
-            savesWord("plum", "a purple fruit")(form);
+            form->findChild<QPushButton*>("cmdSave")->click();
         });
         use("cmdAdd");
         QVERIFY(bothStayed);
