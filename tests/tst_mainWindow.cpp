@@ -236,8 +236,8 @@ class tst_mainWindow : public QObject
     // Plays a scenario beside another file, other.dyb, a dictionary of no words, empty.dyb, one
     // cut short, cut.dyb, a folder, folder.dyb and, where they can be made, a named pipe,
     // pipe.dyb, and a device, zero.dyb. A dictionary left clean belongs to the file, which opens
-    // with its words; one that still has changes keeps its words and the file it had, and no file
-    // has changed.
+    // with its words; one that saved nothing keeps its words, its changes and the file it had,
+    // and no file has changed.
     void playScenario()
     {
         QFETCH(Setup, setup);
@@ -252,13 +252,14 @@ class tst_mainWindow : public QObject
                 (geteuid() != 0 || mknod("zero.dyb", S_IFCHR | 0644, makedev(1, 5)) == 0));
 #endif
         setup();
+        const bool changedBefore = document->DictionaryChanged();
         const QString fileBefore = document->FileName();
         const QStringList wordsBefore = words();
         const QMap<QString, QByteArray> filesBefore = files();
         for (const Step& step : script)
             expect(step);
         use(command);
-        QCOMPARE(document->DictionaryChanged(), file.isEmpty());
+        QCOMPARE(document->DictionaryChanged(), file.isEmpty() && changedBefore);
         QCOMPARE(document->FileName(), file.isEmpty() ? fileBefore : path(file));
         clsDictionary saved;
         if (!file.isEmpty()) {
@@ -392,42 +393,34 @@ private slots:
         QCOMPARE(document->DictionaryChanged(), words != QStringList({"a", "b", "c"}));
     }
 
-    // Edit, Delete and Edit Dictionary ask for the password first, Add does not. Anything but the
-    // exact password, another case, a blank more or less, or Cancel, is refused with an error,
-    // and the command does nothing.
+    // Edit, Delete and Edit Dictionary ask for the password first. Anything but the exact
+    // password, another case, a blank more or less, or Cancel, is refused with an error, and the
+    // command does nothing.
     void passwordGateRefusesAllButTheExactPassword_data()
     {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<Action>("answer"); // none: not asked
-        QTest::newRow("Add, not asked") << "cmdAdd" << Action();
-        QTest::newRow("Edit, another case") << "cmdEdit" << type("secret ");
-        QTest::newRow("Edit Word, a blank more") << "mnuEditWord" << type(" Secret ");
-        QTest::newRow("Delete, a blank less") << "cmdDelete" << type("Secret");
-        QTest::newRow("Delete Word, Cancel") << "mnuDeleteWord" << cancel;
-        QTest::newRow("Edit Dictionary, another case") << "mnuEditDictionary" << type("SECRET ");
+        scenarioColumns();
+        const Setup locked = [this] { fillDictionary("Secret "); };
+        const Step wrong{{"Error", "Wrong password", {}, "Critical", "Ok"}, ok};
+        const auto refused = [&](const char* name, const QString& command, const Action& answer) {
+            scenario(name, locked, command, "", {{kPasswordPrompt, answer}, wrong});
+        };
+        refused("Edit, another case", "cmdEdit", type("secret "));
+        refused("Edit Word, a blank more", "mnuEditWord", type(" Secret "));
+        refused("Delete, a blank less", "cmdDelete", type("Secret"));
+        refused("Delete Word, Cancel", "mnuDeleteWord", cancel);
+        refused("Edit Dictionary, another case", "mnuEditDictionary", type("SECRET "));
     }
 
-    void passwordGateRefusesAllButTheExactPassword()
-    {
-        QFETCH(QString, command);
-        QFETCH(Action, answer);
-        fillDictionary("Secret ");
-        if (answer) {
-            answerer.expect(kPasswordPrompt, answer);
-            answerer.expect({"Error", "Wrong password", {}, "Critical", "Ok"}, ok);
-        } else {
-            answerer.on("frmWord", cancelForm);
-        }
-        use(command);
-        QCOMPARE(words(), QStringList({"a", "b", "c"}));
-        QVERIFY(!document->DictionaryChanged());
-    }
+    void passwordGateRefusesAllButTheExactPassword() { playScenario(); }
 
-    // The right password is asked for once. Edit Dictionary confirmed unchanged marks a change.
-    void passwordGateRemembersTheRightPassword()
+    // Add asks for no password, and the right one is asked for once. Edit Dictionary confirmed
+    // unchanged marks a change.
+    void passwordGateAsksOnceAndNotForAdd()
     {
         fillDictionary("Secret ");
-        answerer.expect(kPasswordPrompt, type("Secret "));
+        answerer.on("frmWord", cancelForm);
+        use("cmdAdd");
+        expect({kPasswordPrompt, type("Secret ")});
         answerer.on("frmDictionary", [](QWidget* f) { f->findChild<QPushButton*>()->click(); });
         use("mnuEditDictionary");
         QVERIFY(document->DictionaryChanged());
