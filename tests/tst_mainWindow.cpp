@@ -53,37 +53,32 @@ const Action enter = [](QWidget* question) {
 };
 
 // The error of a failed open or save, which says why below its text.
-Step cannot(const QString& what, const QString& why)
-{
+const auto cannot = [](const QString& what, const QString& why) -> Step {
     return {{"Error", "Could not " + what + " dictionary", why, "Critical", "Ok"}, ok};
-}
+};
 
 // The chooser of a save, which starts in the test's folder, given a name there, or cancelled when
 // the name is empty; the question whether to replace a file that exists (kExists), or the
 // dictionary's own file that another program has changed (kChanged).
-Step saveAs(const QString& name)
-{
+const auto saveAs = [](const QString& name) -> Step {
     return {{"Save dictionary", {}, {}, {}, "Save Cancel"}, name.isEmpty() ? cancel : type(name)};
-}
+};
 
 const QString kExists = " already exists.", kChanged = " has been changed by another program.";
 
-Step replacing(const QString& name, const QString& why, const Action& answer)
-{
+const auto replacing = [](const QString& name, const QString& why, const Action& answer) -> Step {
     return {{"Save", name + why + " Do you want to replace it?", {}, "Warning", "Yes No"}, answer};
-}
+};
 
 // The reason given for a folder that does not exist, which names it as the platform spells paths.
-QString missingFolder(const QString& folder)
-{
+const auto missingFolder = [](const QString& folder) {
     return "The folder " + QDir::toNativeSeparators(folder) + " does not exist.";
-}
+};
 
-QString pathTooLong(int limit)
-{
+const auto pathTooLong = [](int limit) {
     return "This path is longer than the file system allows (" + QLocale().toString(limit) +
            " characters).";
-}
+};
 
 // The spoken names of the controls and menu items of a window, in tree order, leaving out Qt's
 // inner parts and the separators. A control with a label is spoken by it; screen readers on Linux
@@ -189,10 +184,7 @@ class tst_mainWindow : public QObject
 
     // The set-ups of the scenarios: own(), and a new dictionary of a word, or of a word in
     // letters that a file stores as "?".
-    Setup owned(const QString& since = {}, const QString& text = {})
-    {
-        return [=] { own(since, text); };
-    }
+    Setup owned(QString since = {}, QString text = {}) { return [=] { own(since, text); }; }
     const Setup fig = [this] { document->AddWord("fig", ""); };
     const Setup greek = [this] { document->AddWord("λόγος", ""); };
 
