@@ -794,6 +794,7 @@ private slots:
         QVERIFY(ofAFile.SaveDictionary(path("plums.dyb")) == 0);
         ofAFile.AddWord(greek, "a word");
         ofAFile.setDictionaryPassword(greek);
+        later.setFileName(path("later.dyb")); // offered unlike the oldest
         const auto always = [] { return true; };
         for (clsDictionary* ended : {&unnamed, &ofAFile, &later}) {
             QVERIFY(RecoveryCopy(ended, always, RecoveryCopy::defaultFolder()).writeNow());
