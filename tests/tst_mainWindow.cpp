@@ -796,12 +796,12 @@ private slots:
         ofAFile.setDictionaryPassword(greek);
         later.setFileName(path("later.dyb")); // offered unlike the oldest
         const auto always = [] { return true; };
-        for (clsDictionary* ended : {&unnamed, &ofAFile, &later}) {
-            QVERIFY(RecoveryCopy(ended, always, RecoveryCopy::defaultFolder()).writeNow());
-            QTest::qWait(20); // for their order by time
-        }
         RecoveryCopy stillRunning(&running, always, RecoveryCopy::defaultFolder());
-        QVERIFY(stillRunning.writeNow());
+        QVERIFY(stillRunning.writeNow()); // the oldest
+        for (clsDictionary* ended : {&unnamed, &ofAFile, &later}) {
+            QTest::qWait(20); // for their order by time
+            QVERIFY(RecoveryCopy(ended, always, RecoveryCopy::defaultFolder()).writeNow());
+        }
         const QString offer = "Lexivault found unsaved changes to %1. Do you want to recover them?";
         answerer.expect({"Recover", offer.arg("a new dictionary"), {}, "Question", "Yes No"}, no);
         answerer.expect({"Recover", offer.arg("plums.dyb"), {}, "Question", "Yes No"}, yes);
