@@ -275,13 +275,9 @@ private slots:
 
     void init()
     {
-        const auto all = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
-        for (const QFileInfo& entry : QDir(folder.path()).entryInfoList(all)) {
-            if (!QFile::remove(entry.filePath()))
-                QDir(entry.filePath()).removeRecursively(); // but the disks mounted there
-        }
-        QVERIFY(QDir(RecoveryCopy::defaultFolder()).removeRecursively() &&
-                QDir::setCurrent(folder.path()));
+        QDir(folder.path()).removeRecursively(); // all but the disks mounted there
+        QVERIFY(QDir().mkpath(folder.path()) && QDir::setCurrent(folder.path()) &&
+                QDir(RecoveryCopy::defaultFolder()).removeRecursively());
         window = new frmMain;
         window->show();
         document = window->Dictionary;
