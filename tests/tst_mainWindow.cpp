@@ -58,14 +58,14 @@ const auto cannot = [](const QString& what, const QString& why) -> Step {
 };
 
 // The chooser of a save, which starts in the test's folder, given a name there, or cancelled when
-// the name is empty; the question whether to replace a file that exists (kExists), or the
-// dictionary's own file that another program has changed (kChanged).
+// the name is empty.
 const auto saveAs = [](const QString& name) -> Step {
     return {{"Save dictionary", {}, {}, {}, "Save Cancel"}, name.isEmpty() ? cancel : type(name)};
 };
 
+// The question whether to replace a file that exists, or the dictionary's own file that another
+// program has changed.
 const QString kExists = " already exists.", kChanged = " has been changed by another program.";
-
 const auto replacing = [](const QString& name, const QString& why, const Action& answer) -> Step {
     return {{"Save", name + why + " Do you want to replace it?", {}, "Warning", "Yes No"}, answer};
 };
