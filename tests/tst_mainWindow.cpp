@@ -31,7 +31,6 @@ Q_DECLARE_METATYPE(Script)
 
 namespace {
 
-const SeenWindow kSaveQuestion{"Save", "Do you want to save the changes", {}, "Question", "Yes No"};
 const SeenWindow kCharacters{"Save", "Some characters cannot be stored in a dictionary file and "
                              "will be saved as \"?\". Do you want to save anyway?", {}, "Warning",
                              "Yes No"};
@@ -40,6 +39,10 @@ const SeenWindow kPasswordPrompt{"Lexivault", "This dictionary is password-prote
 
 const Action yes = press(QMessageBox::Yes), no = press(QMessageBox::No),
              ok = press(QMessageBox::Ok), cancel = press(QDialogButtonBox::Cancel);
+
+// The save question, asked before a dictionary is dropped: Yes to save the words, No to drop them.
+const SeenWindow kSaveQuestion{"Save", "Do you want to save the changes", {}, "Question", "Yes No"};
+const Step question{kSaveQuestion, yes}, drop{kSaveQuestion, no};
 
 // Escape and a close by the title bar leave a question open; Enter then answers it.
 const Action enter = [](QWidget* question) {
@@ -50,45 +53,32 @@ const Action enter = [](QWidget* question) {
 };
 
 // The error of a failed open or save, which says why below its text.
-Step cannot(const QString& what, const QString& why)
-{
+const auto cannot = [](const QString& what, const QString& why) -> Step {
     return {{"Error", "Could not " + what + " dictionary", why, "Critical", "Ok"}, ok};
-}
+};
 
 // The chooser of a save, which starts in the test's folder, given a name there, or cancelled when
-// the name is empty; the questions whether to replace another file, or another program's changes
-// to a file.
-Step saveAs(const QString& name)
-{
+// the name is empty.
+const auto saveAs = [](const QString& name) -> Step {
     return {{"Save dictionary", {}, {}, {}, "Save Cancel"}, name.isEmpty() ? cancel : type(name)};
-}
+};
 
-Step replace(const QString& name, const QString& why, const Action& answer)
-{
+// The question whether to replace a file that exists, or the dictionary's own file that another
+// program has changed.
+const QString kExists = " already exists.", kChanged = " has been changed by another program.";
+const auto replacing = [](const QString& name, const QString& why, const Action& answer) -> Step {
     return {{"Save", name + why + " Do you want to replace it?", {}, "Warning", "Yes No"}, answer};
-}
-
-Step replacing(const QString& name, const Action& answer)
-{
-    return replace(name, " already exists.", answer);
-}
-
-Step changedByAnotherProgram(const QString& name, const Action& answer)
-{
-    return replace(name, " has been changed by another program.", answer);
-}
+};
 
 // The reason given for a folder that does not exist, which names it as the platform spells paths.
-QString missingFolder(const QString& folder)
-{
+const auto missingFolder = [](const QString& folder) {
     return "The folder " + QDir::toNativeSeparators(folder) + " does not exist.";
-}
+};
 
-QString pathTooLong(int limit)
-{
+const auto pathTooLong = [](int limit) {
     return "This path is longer than the file system allows (" + QLocale().toString(limit) +
            " characters).";
-}
+};
 
 // The spoken names of the controls and menu items of a window, in tree order, leaving out Qt's
 // inner parts and the separators. A control with a label is spoken by it; screen readers on Linux
@@ -109,20 +99,9 @@ QStringList spokenNames(QAccessibleInterface* node)
     return names;
 }
 
-// Types a word and its description into the word dialog and saves them.
-Action savesWord(const QString& word, const QString& description)
-{
-    return [=](QWidget* form) {
-        form->findChild<QLineEdit*>(DialogExchange::txtWord)->setText(word);
-        form->findChild<QPlainTextEdit*>(DialogExchange::txtDescription)->setPlainText(description);
-        form->findChild<QPushButton*>("cmdSave")->click();
-    };
-}
-
-void cancelForm(QWidget* form)
-{
+const Action cancelForm = [](QWidget* form) {
     form->findChild<QPushButton*>("cmdCancel")->click();
-}
+};
 
 } // namespace
 
@@ -138,12 +117,19 @@ class tst_mainWindow : public QObject
     bool m_mounted = false; // the small disks of the failed saves
 
     QString path(const QString& name) const { return folder.filePath(name); }
+    void expect(const Step& step) { answerer.expect(step.first, step.second); }
     QString shownDescription() const { return window->findChild<QPlainTextEdit*>()->toPlainText(); }
 
-    // Clicks the button, or chooses the menu item, of that name.
+    // Clicks the button, or chooses the menu item, of that name; "close" is what drops a
+    // dictionary, and a name with a dot a file in the test's folder that the desktop hands over.
     void use(const QString& name)
     {
-        if (auto* button = window->findChild<QPushButton*>(name))
+        QFileOpenEvent fromDesktop(name);
+        if (name == "close")
+            window->Dictionary_Closing();
+        else if (name.contains('.'))
+            QApplication::sendEvent(qApp, &fromDesktop);
+        else if (auto* button = window->findChild<QPushButton*>(name))
             button->click();
         else
             window->findChild<QAction*>(name)->trigger();
@@ -168,9 +154,10 @@ class tst_mainWindow : public QObject
 
     // The three words saved to own.dyb and a fourth, fig, added since with that description.
     // Since then, own.dyb has been given another name, link.dyb, by a "hard" or a "symbolic"
-    // link, or it has been "removed" or replaced by a "folder" or a "named pipe"; or every word
-    // has been deleted, "emptied"; or the dictionary's file is one whose folder has "gone" or is
-    // "a file".
+    // link, and been "changed" in place by another program; or it has been "removed" or
+    // replaced by a "folder" or a "named pipe"; or every word has been deleted, "emptied"; or
+    // the dictionary has been given "a long name", longer than a file holds; or its file is one
+    // whose folder has "gone" or is "a file".
     void own(const QString& since = {}, const QString& description = {})
     {
         fillDictionary();
@@ -178,26 +165,28 @@ class tst_mainWindow : public QObject
         document->AddWord("fig", description);
         for (int word = 0; since == "emptied" && word < 4; ++word)
             document->DeleteWord(0);
-        std::error_code error;
-        if (since == "hard")
+        if (since.startsWith("hard"))
             std::filesystem::create_hard_link(path("own.dyb").toStdWString(),
-                                              path("link.dyb").toStdWString(), error);
-        QVERIFY(!error && (since != "symbolic" || QFile::link("own.dyb", "link.dyb")));
+                                              path("link.dyb").toStdWString());
+        QVERIFY(!since.startsWith("symbolic") || QFile::link("own.dyb", "link.dyb"));
+        QVERIFY(!since.endsWith("changed") || writeBytes("own.dyb", "another program's"));
         QVERIFY(since != "removed" || QFile::remove("own.dyb"));
         QVERIFY(since != "folder" || (QFile::remove("own.dyb") && QDir().mkdir("own.dyb")));
 #ifdef Q_OS_UNIX
-        QVERIFY(since != "named pipe" || (QFile::remove("own.dyb") && mkfifo("own.dyb", 0644) == 0));
+        QVERIFY(since != "named pipe" ||
+                (QFile::remove("own.dyb") && mkfifo("own.dyb", 0644) == 0));
 #endif
+        if (since == "a long name")
+            document->setDictionaryName(QString(65536, 'n'));
         if (since == "gone" || since == "a file")
             document->setFileName(path(since == "gone" ? "gone/own.dyb" : "other.dyb/own.dyb"));
     }
 
-    // The same, own.dyb since written in place by another program.
-    void ownChanged(const QString& link = {})
-    {
-        own(link);
-        QVERIFY(writeBytes("own.dyb", "another program's"));
-    }
+    // The set-ups of the scenarios: own(), and a new dictionary of a word, or of a word in
+    // letters that a file stores as "?".
+    Setup owned(QString since = {}, QString text = {}) { return [=] { own(since, text); }; }
+    const Setup fig = [this] { document->AddWord("fig", ""); };
+    const Setup greek = [this] { document->AddWord("λόγος", ""); };
 
     QMap<QString, QByteArray> files() const
     {
@@ -239,8 +228,8 @@ class tst_mainWindow : public QObject
     // Plays a scenario beside another file, other.dyb, a dictionary of no words, empty.dyb, one
     // cut short, cut.dyb, a folder, folder.dyb and, where they can be made, a named pipe,
     // pipe.dyb, and a device, zero.dyb. A dictionary left clean belongs to the file, which opens
-    // with its words; one that still has changes keeps its words and the file it had, and no file
-    // has changed.
+    // with its words; one that saved nothing keeps its words, its changes and the file it had,
+    // and no file has changed.
     void playScenario()
     {
         QFETCH(Setup, setup);
@@ -248,27 +237,23 @@ class tst_mainWindow : public QObject
         QFETCH(QString, file);
         QFETCH(Script, script);
         QVERIFY(writeBytes("other.dyb", "another file") && writeBytes("cut.dyb", kOld.left(30)) &&
-                QDir().mkdir("folder.dyb") && clsDictionary().SaveDictionary(path("empty.dyb")) == 0);
+                QDir().mkdir("folder.dyb"));
+        QVERIFY(clsDictionary().SaveDictionary(path("empty.dyb")) == 0);
 #ifdef Q_OS_UNIX
         QVERIFY(mkfifo("pipe.dyb", 0644) == 0 &&
                 (geteuid() != 0 || mknod("zero.dyb", S_IFCHR | 0644, makedev(1, 5)) == 0));
 #endif
         setup();
+        const bool changedBefore = document->DictionaryChanged();
         const QString fileBefore = document->FileName();
         const QStringList wordsBefore = words();
         const QMap<QString, QByteArray> filesBefore = files();
-        for (const auto& [expected, answer] : script)
-            answerer.expect(expected, answer);
-        QFileOpenEvent fromDesktop(command);
-        if (command == "close")
-            window->Dictionary_Closing();
-        else if (command.contains('.'))
-            QApplication::sendEvent(qApp, &fromDesktop);
-        else
-            use(command);
-        clsDictionary saved;
-        QCOMPARE(document->DictionaryChanged(), file.isEmpty());
+        for (const Step& step : script)
+            expect(step);
+        use(command);
+        QCOMPARE(document->DictionaryChanged(), file.isEmpty() && changedBefore);
         QCOMPARE(document->FileName(), file.isEmpty() ? fileBefore : path(file));
+        clsDictionary saved;
         if (!file.isEmpty()) {
             QCOMPARE(saved.OpenDictionary(path(file)), 0);
             QCOMPARE(saved.WordCount(), document->WordCount());
@@ -290,13 +275,9 @@ private slots:
 
     void init()
     {
-        const auto all = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
-        for (const QFileInfo& entry : QDir(folder.path()).entryInfoList(all)) {
-            if (!QFile::remove(entry.filePath()))
-                QDir(entry.filePath()).removeRecursively(); // but the disks mounted there
-        }
-        QVERIFY(QDir(RecoveryCopy::defaultFolder()).removeRecursively() &&
-                QDir::setCurrent(folder.path()));
+        QDir(folder.path()).removeRecursively(); // all but the disks mounted there
+        QVERIFY(QDir().mkpath(folder.path()) && QDir::setCurrent(folder.path()) &&
+                QDir(RecoveryCopy::defaultFolder()).removeRecursively());
         window = new frmMain;
         window->show();
         document = window->Dictionary;
@@ -355,12 +336,16 @@ private slots:
         QTest::addColumn<Action>("answer"); // in the dialog the command shows
         QTest::addColumn<QStringList>("words");
         const QStringList added{"a", "b", "c", "d"}, edited{"a", "d", "c"}, same{"a", "b", "c"};
-        const Action saved = savesWord("d", "D");
+        const Action saved = [](QWidget* form) { // the word d, described "D"
+            form->findChild<QLineEdit*>(DialogExchange::txtWord)->setText("d");
+            form->findChild<QPlainTextEdit*>(DialogExchange::txtDescription)->setPlainText("D");
+            form->findChild<QPushButton*>("cmdSave")->click();
+        };
         // The word dialog's title and word, as Edit shows them, then a Cancel.
         const Action showsB = [](QWidget* form) {
             const auto* box = form->findChild<QLineEdit*>();
-            const QString title = form->windowTitle(), word = box->text();
-            const QString selected = box->selectedText();
+            const QString title = form->windowTitle(), word = box->text(),
+                          selected = box->selectedText();
             cancelForm(form);
             QCOMPARE(title, "Edit word");
             QCOMPARE(word, "b");
@@ -372,10 +357,10 @@ private slots:
         QTest::newRow("Edit Word") << "mnuEditWord" << 1 << saved << edited;
         QTest::newRow("Delete") << "cmdDelete" << 1 << Action() << QStringList{"a", "c"};
         QTest::newRow("Delete Word") << "mnuDeleteWord" << 1 << Action() << QStringList{"a", "c"};
-        QTest::newRow("Add cancelled") << "cmdAdd" << 1 << Action(cancelForm) << same;
+        QTest::newRow("Add cancelled") << "cmdAdd" << 1 << cancelForm << same;
         QTest::newRow("Edit cancelled") << "cmdEdit" << 1 << showsB << same;
         QTest::newRow("Edit Dictionary cancelled")
-            << "mnuEditDictionary" << 1 << Action(cancelForm) << same;
+            << "mnuEditDictionary" << 1 << cancelForm << same;
         QTest::newRow("Edit, no word selected") << "cmdEdit" << -1 << Action() << same;
         QTest::newRow("Delete, no word selected") << "cmdDelete" << -1 << Action() << same;
     }
@@ -396,42 +381,34 @@ private slots:
         QCOMPARE(document->DictionaryChanged(), words != QStringList({"a", "b", "c"}));
     }
 
-    // Edit, Delete and Edit Dictionary ask for the password first, Add does not. Anything but the
-    // exact password, another case, a blank more or less, or Cancel, is refused with an error,
-    // and the command does nothing.
+    // Edit, Delete and Edit Dictionary ask for the password first. Anything but the exact
+    // password, another case, a blank more or less, or Cancel, is refused with an error, and the
+    // command does nothing.
     void passwordGateRefusesAllButTheExactPassword_data()
     {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<Action>("answer"); // none: not asked
-        QTest::newRow("Add, not asked") << "cmdAdd" << Action();
-        QTest::newRow("Edit, another case") << "cmdEdit" << type("secret ");
-        QTest::newRow("Edit Word, a blank more") << "mnuEditWord" << type(" Secret ");
-        QTest::newRow("Delete, a blank less") << "cmdDelete" << type("Secret");
-        QTest::newRow("Delete Word, Cancel") << "mnuDeleteWord" << cancel;
-        QTest::newRow("Edit Dictionary, another case") << "mnuEditDictionary" << type("SECRET ");
+        scenarioColumns();
+        const Setup locked = [this] { fillDictionary("Secret "); };
+        const Step wrong{{"Error", "Wrong password", {}, "Critical", "Ok"}, ok};
+        const auto refused = [&](const char* name, const QString& command, const Action& answer) {
+            scenario(name, locked, command, "", {{kPasswordPrompt, answer}, wrong});
+        };
+        refused("Edit, another case", "cmdEdit", type("secret "));
+        refused("Edit Word, a blank more", "mnuEditWord", type(" Secret "));
+        refused("Delete, a blank less", "cmdDelete", type("Secret"));
+        refused("Delete Word, Cancel", "mnuDeleteWord", cancel);
+        refused("Edit Dictionary, another case", "mnuEditDictionary", type("SECRET "));
     }
 
-    void passwordGateRefusesAllButTheExactPassword()
-    {
-        QFETCH(QString, command);
-        QFETCH(Action, answer);
-        fillDictionary("Secret ");
-        if (answer) {
-            answerer.expect(kPasswordPrompt, answer);
-            answerer.expect({"Error", "Wrong password", {}, "Critical", "Ok"}, ok);
-        } else {
-            answerer.on("frmWord", cancelForm);
-        }
-        use(command);
-        QCOMPARE(words(), QStringList({"a", "b", "c"}));
-        QVERIFY(!document->DictionaryChanged());
-    }
+    void passwordGateRefusesAllButTheExactPassword() { playScenario(); }
 
-    // The right password is asked for once. Edit Dictionary confirmed unchanged marks a change.
-    void passwordGateRemembersTheRightPassword()
+    // Add asks for no password, and the right one is asked for once. Edit Dictionary confirmed
+    // unchanged marks a change.
+    void passwordGateAsksOnceAndNotForAdd()
     {
         fillDictionary("Secret ");
-        answerer.expect(kPasswordPrompt, type("Secret "));
+        answerer.on("frmWord", cancelForm);
+        use("cmdAdd");
+        expect({kPasswordPrompt, type("Secret ")});
         answerer.on("frmDictionary", [](QWidget* f) { f->findChild<QPushButton*>()->click(); });
         use("mnuEditDictionary");
         QVERIFY(document->DictionaryChanged());
@@ -475,19 +452,17 @@ private slots:
     void theOpenedListPicksAWord_data()
     {
         QTest::addColumn<int>("selected");
-        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<QKeySequence>("keys");
         QTest::addColumn<int>("clicked"); // the row clicked after the keys; -1: none
         QTest::addColumn<QString>("picked");
-        QTest::newRow("End, Up and Enter")
-            << 1500 << QList<int>{Qt::Key_End, Qt::Key_Up, Qt::Key_Return} << -1 << "w2998";
-        QTest::newRow("a click")
-            << 2998 << QList<int>{Qt::Key_PageUp, Qt::Key_Down} << 2990 << "w2990";
+        QTest::newRow("End, Up, Enter") << 1500 << QKeySequence("End,Up,Return") << -1 << "w2998";
+        QTest::newRow("a click") << 2998 << QKeySequence("PgUp,Down") << 2990 << "w2990";
     }
 
     void theOpenedListPicksAWord()
     {
         QFETCH(int, selected);
-        QFETCH(QList<int>, keys);
+        QFETCH(QKeySequence, keys);
         QFETCH(int, clicked);
         addNumberedWords();
         list->setCurrentIndex(selected);
@@ -497,8 +472,7 @@ private slots:
         QCOMPARE(view->currentIndex().row(), selected);
         QVERIFY(view->viewport()->rect().contains(current));
         QCOMPARE(view->indexAt(current.center()), view->currentIndex());
-        for (const int key : keys)
-            QTest::keyClick(view, Qt::Key(key));
+        QTest::keySequence(view, keys);
         if (clicked >= 0)
             QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
                               view->visualRect(view->model()->index(clicked, 0)).center());
@@ -522,9 +496,7 @@ private slots:
     {
         QFETCH(QString, waiting);
         QVERIFY(clsDictionary().SaveDictionary(path("other.dyb")) == 0);
-        document->AddWord("apple", "a red fruit");
-        document->AddWord("pear", "");
-        document->setDictionaryChanged(false);
+        fillDictionary();
         const bool editing = waiting == "cmdEdit";
         QStringList notForward; // the commands after which the dialog was not in front, or alone
         answerer.on(editing ? "frmWord" : "frmDictionary", [&](QWidget* form) {
@@ -532,11 +504,7 @@ private slots:
                  {"cmdAdd", "cmdEdit", "cmdDelete", "mnuAddWord", "mnuEditWord", "mnuDeleteWord",
                   "mnuNewDictionary", "mnuOpenDictionary", "mnuEditDictionary", "other.dyb"}) {
                 window->activateWindow();
-                QFileOpenEvent fromDesktop(command);
-                if (command.contains('.'))
-                    QApplication::sendEvent(qApp, &fromDesktop);
-                else
-                    use(command);
+                use(command);
                 const QWidgetList all = QApplication::topLevelWidgets();
                 if (!QTest::qWaitFor([&] { return QApplication::activeWindow() == form; }) ||
                     std::count_if(all.begin(), all.end(), std::mem_fn(&QWidget::isVisible)) != 2)
@@ -548,8 +516,8 @@ private slots:
         use(waiting);
         QCOMPARE(notForward, QStringList());
         QCOMPARE(document->FileName(), QString());
-        QCOMPARE(words(), editing ? QStringList({"kiwi", "pear"}) : QStringList());
-        QCOMPARE(document->DictionaryName(), editing ? "" : "kiwi");
+        QCOMPARE(words(), editing ? QStringList({"kiwi", "b", "c"}) : QStringList());
+        QCOMPARE(document->DictionaryName(), editing ? "Fruit" : "kiwi");
     }
 
     // The save question, asked before a dictionary is dropped, comes for one with unsaved changes
@@ -562,26 +530,23 @@ private slots:
         scenarioColumns();
         const QString tooLong =
             folder.path() + ("/" + QString(250, 'x')).repeated(clsOpenSave().MaxFile() / 251 + 1);
-        const Step question{kSaveQuestion, yes}, drop{kSaveQuestion, no};
-        const auto fig = [this] { document->AddWord("fig", ""); };
-        const auto greek = [this] { document->AddWord("λόγος", ""); };
-        scenario("no words and no file", [this] { document->setDictionaryName("x"); }, "close", "",
-                 {});
+        const Setup noWords = [this] { document->setDictionaryName("x"); };
+        scenario("no words and no file", noWords, "close", "", {});
         scenario("a new dictionary, No", fig, "close", "", {drop});
-        scenario("an emptied file, Yes", [this] { own("emptied"); }, "close", "own.dyb",
-                 {question});
-        scenario("its folder since removed", [this] { own("gone"); }, "close", "fruit.dyb",
-                 {question, cannot("save", missingFolder(path("gone"))), question, saveAs("fruit")});
+        scenario("an emptied file, Yes", owned("emptied"), "close", "own.dyb", {question});
+        scenario("its folder since removed", owned("gone"), "close", "fruit.dyb",
+                 {question, cannot("save", missingFolder(path("gone"))), question,
+                  saveAs("fruit")});
         scenario("a path too long", fig, "close", "",
-                 {question, saveAs(tooLong), cannot("save", pathTooLong(clsOpenSave().MaxFile() - 1)),
-                  drop});
+                 {question, saveAs(tooLong),
+                  cannot("save", pathTooLong(clsOpenSave().MaxFile() - 1)), drop});
         scenario("Cancel in the chooser", fig, "close", "", {question, saveAs(""), drop});
         scenario("No to replacing another file", fig, "close", "",
-                 {question, saveAs("other"), replacing("other.dyb", no), drop});
+                 {question, saveAs("other"), replacing("other.dyb", kExists, no), drop});
         scenario("No to the characters warning", greek, "close", "",
                  {question, saveAs("new"), {kCharacters, no}, drop});
-        scenario("No to another program's changes", [this] { ownChanged(); }, "close", "mine.dyb",
-                 {question, changedByAnotherProgram("own.dyb", no), question, saveAs("mine")});
+        scenario("No to another program's changes", owned("changed"), "close", "mine.dyb",
+                 {question, replacing("own.dyb", kChanged, no), question, saveAs("mine")});
     }
 
     void theSaveQuestionComesUntilTheWordsAreSavedOrDropped() { playScenario(); }
@@ -594,33 +559,30 @@ private slots:
     void savesAskOnlyWhatTheyMust_data()
     {
         scenarioColumns();
-        const auto fig = [this] { document->AddWord("fig", ""); };
-        const auto ownFile = [this] { own(); };
-        const auto changed = [this] { ownChanged(); };
-        const auto greek = [this] { document->AddWord("λόγος", ""); };
         scenario("Save, new, .DYB", fig, "mnuSave", "LOUD.DYB", {saveAs("LOUD.DYB")});
         scenario("Save, new, .txt", fig, "mnuSave", "notes.txt.dyb", {saveAs("notes.txt")});
-        scenario("Save", ownFile, "mnuSave", "own.dyb", {});
-        scenario("Save, changed by another program, Yes", changed, "mnuSave", "own.dyb",
-                 {changedByAnotherProgram("own.dyb", yes)});
-        scenario("Save As, new, its own changed", changed, "mnuSaveAs", "new.dyb", {saveAs("new")});
-        scenario("Save As, new, its own removed", [this] { own("removed"); }, "mnuSaveAs",
-                 "new.dyb", {saveAs("new")});
+        scenario("Save", owned(), "mnuSave", "own.dyb", {});
+        scenario("Save, changed by another program, Yes", owned("changed"), "mnuSave", "own.dyb",
+                 {replacing("own.dyb", kChanged, yes)});
+        scenario("Save As, new, its own changed", owned("changed"), "mnuSaveAs", "new.dyb",
+                 {saveAs("new")});
+        scenario("Save As, new, its own removed", owned("removed"), "mnuSaveAs", "new.dyb",
+                 {saveAs("new")});
         scenario("Save As, another file, letters it lacks", greek, "mnuSaveAs", "other.dyb",
-                 {saveAs("other"), replacing("other.dyb", yes), {kCharacters, yes}});
-        scenario("Save As, its own", ownFile, "mnuSaveAs", "own.dyb", {saveAs("own.dyb")});
-        scenario("Save As, its own, changed, No", changed, "mnuSaveAs", "",
-                 {saveAs("own.dyb"), changedByAnotherProgram("own.dyb", no)});
+                 {saveAs("other"), replacing("other.dyb", kExists, yes), {kCharacters, yes}});
+        scenario("Save As, its own", owned(), "mnuSaveAs", "own.dyb", {saveAs("own.dyb")});
+        scenario("Save As, its own, changed, No", owned("changed"), "mnuSaveAs", "",
+                 {saveAs("own.dyb"), replacing("own.dyb", kChanged, no)});
         QStringList links{"hard"};
 #ifdef Q_OS_UNIX // where anyone may make a symbolic link
         links << "symbolic";
 #endif
         for (const QString& link : links) {
-            scenario(qPrintable("Save As, its own by a " + link + " link"),
-                     [=] { own(link); }, "mnuSaveAs", "link.dyb", {saveAs("link.dyb")});
+            scenario(qPrintable("Save As, its own by a " + link + " link"), owned(link),
+                     "mnuSaveAs", "link.dyb", {saveAs("link.dyb")});
             scenario(qPrintable("Save As, its own by a " + link + " link, changed, No"),
-                     [=] { ownChanged(link); }, "mnuSaveAs", "",
-                     {saveAs("link.dyb"), changedByAnotherProgram("link.dyb", no)});
+                     owned(link + ", changed"), "mnuSaveAs", "",
+                     {saveAs("link.dyb"), replacing("link.dyb", kChanged, no)});
         }
     }
 
@@ -632,13 +594,12 @@ private slots:
     void questionsTakeEnterAsTheirSafeAnswer_data()
     {
         scenarioColumns();
-        const auto ownFile = [this] { own(); };
-        scenario("the save question", ownFile, "close", "own.dyb", {{kSaveQuestion, enter}});
-        scenario("replacing another file", ownFile, "mnuSaveAs", "",
-                 {saveAs("other"), replacing("other.dyb", enter)});
-        scenario("another program's changes", [this] { ownChanged(); }, "mnuSave", "",
-                 {changedByAnotherProgram("own.dyb", enter)});
-        scenario("letters the file lacks", [this] { own({}, "λόγος"); }, "mnuSave", "",
+        scenario("the save question", owned(), "close", "own.dyb", {{kSaveQuestion, enter}});
+        scenario("replacing another file", owned(), "mnuSaveAs", "",
+                 {saveAs("other"), replacing("other.dyb", kExists, enter)});
+        scenario("another program's changes", owned("changed"), "mnuSave", "",
+                 {replacing("own.dyb", kChanged, enter)});
+        scenario("letters the file lacks", owned({}, "λόγος"), "mnuSave", "",
                  {{kCharacters, enter}});
     }
 
@@ -649,13 +610,11 @@ private slots:
     void opensAskTheSaveQuestionAfterTheChoice_data()
     {
         scenarioColumns();
-        const auto ownFile = [this] { own(); };
         const SeenWindow chooser{"Open dictionary", {}, {}, {}, "Open Cancel"};
-        const Step drop{kSaveQuestion, no};
-        scenario("Open, cancelled", ownFile, "mnuOpenDictionary", "", {{chooser, cancel}});
-        scenario("Open", ownFile, "mnuOpenDictionary", "empty.dyb",
+        scenario("Open, cancelled", owned(), "mnuOpenDictionary", "", {{chooser, cancel}});
+        scenario("Open", owned(), "mnuOpenDictionary", "empty.dyb",
                  {{chooser, type("empty.dyb")}, drop});
-        scenario("a file from the desktop", ownFile, "empty.dyb", "empty.dyb", {drop});
+        scenario("a file from the desktop", owned(), "empty.dyb", "empty.dyb", {drop});
     }
 
     void opensAskTheSaveQuestionAfterTheChoice() { playScenario(); }
@@ -679,10 +638,15 @@ private slots:
             "A name in this path is longer than the file system allows (255 characters).";
 #endif
         const auto opening = [this](const char* name, const QString& file, const QString& why) {
-            scenario(name, [this] { own(); }, file, "", {{kSaveQuestion, no}, cannot("open", why)});
+            scenario(name, owned(), file, "", {drop, cannot("open", why)});
         };
-        const auto saving = [this](const char* name, const QString& since, const Script& script) {
-            scenario(name, [=] { own(since); }, "mnuSave", "", script);
+        // A save of own.dyb, after Yes to replacing it when it is no longer the file saved.
+        const auto saving = [this](const char* name, const QString& since, const QString& why,
+                                   const QString& text = {}) {
+            Script script{cannot("save", why)};
+            if (since == "folder" || since == "named pipe")
+                script.prepend(replacing("own.dyb", kChanged, yes));
+            scenario(name, owned(since, text), "mnuSave", "", script);
         };
         opening("open: a missing file", "missing.dyb", platformReason(path("missing.dyb")));
         opening("open: a folder", "folder.dyb", "folder.dyb is a folder, not a file.");
@@ -696,42 +660,35 @@ private slots:
             opening("open: a path too long", QString("d/").repeated(longestPath / 2) + "x.dyb",
                     pathTooLong(longestPath));
         opening("open: a name too long", longName, nameTooLong);
-        saving("save: a folder in the file's place", "folder",
-               {changedByAnotherProgram("own.dyb", yes),
-                cannot("save", "own.dyb is a folder, not a file.")});
+        saving("save: a folder in the file's place", "folder", "own.dyb is a folder, not a file.");
         saving("save: a folder on its path that is a file", "a file",
-               {cannot("save", missingFolder(path("other.dyb")))});
-        scenario("save: a description too long for the file",
-                 [this] { own({}, QString(70000, 'x')); }, "mnuSave", "",
-                 {cannot("save", "own.dyb cannot hold the description of \"fig\": it takes 70,000 "
-                                 "bytes, and a text in a dictionary file takes at most 65,535.")});
-        scenario("save: a name too long for the file",
-                 [this] {
-                     own();
-                     document->setDictionaryName(QString(65536, 'n'));
-                 },
-                 "mnuSave", "",
-                 {cannot("save", "own.dyb cannot hold its name: it takes 65,536 bytes, and a text "
-                                 "in a dictionary file takes at most 65,535.")});
+               missingFolder(path("other.dyb")));
+        saving("save: a description too long for the file", {},
+               "own.dyb cannot hold the description of \"fig\": it takes 70,000 bytes, and a text "
+               "in a dictionary file takes at most 65,535.",
+               QString(70000, 'x'));
+        saving("save: a name too long for the file", "a long name",
+               "own.dyb cannot hold its name: it takes 65,536 bytes, and a text in a dictionary "
+               "file takes at most 65,535.");
 #ifdef Q_OS_UNIX
         opening("open: a named pipe", "pipe.dyb", "pipe.dyb is a named pipe, not a file.");
         if (geteuid() == 0)
             opening("open: a device", "zero.dyb", "zero.dyb is a device, not a file.");
         saving("save: a named pipe in the file's place", "named pipe",
-               {changedByAnotherProgram("own.dyb", yes),
-                cannot("save", "own.dyb is a named pipe, not a file.")});
+               "own.dyb is a named pipe, not a file.");
         const auto mount = [this](const QString& name, const QString& options) {
-            return QDir(folder.path()).mkdir(name) &&
-                   QProcess::execute("mount", {"-t", "tmpfs", "-o", options, name, path(name)}) ==
-                       0;
+            const QStringList arguments{"-t", "tmpfs", "-o", options, name, path(name)};
+            return QDir().mkpath(path(name)) && QProcess::execute("mount", arguments) == 0;
         };
         m_mounted = getuid() == 0 && mount("full", "size=16k") && mount("ro", "ro");
-        const auto large = [this] { own({}, QString(30000, 'x')); }; // fits a file, not 16 kB
+        const Setup large = owned({}, QString(30000, 'x')); // fits a file, not 16 kB
         if (m_mounted) {
             scenario("save: a full disk", large, "mnuSaveAs", "",
-                     {saveAs("full/full.dyb"), cannot("save", "full.dyb: No space left on device.")});
+                     {saveAs("full/full.dyb"),
+                      cannot("save", "full.dyb: No space left on device.")});
             scenario("save: a read-only folder", large, "mnuSaveAs", "",
-                     {saveAs("ro/ro.dyb"), cannot("save", "The folder " + path("ro") + " is read-only.")});
+                     {saveAs("ro/ro.dyb"),
+                      cannot("save", "The folder " + path("ro") + " is read-only.")});
         }
 #endif
     }
@@ -741,10 +698,8 @@ private slots:
     // Each choice starts in the folder of the file last chosen, opened (at start too) or saved.
     void eachChoiceStartsInTheFolderOfTheLastFile()
     {
-        QVERIFY(QDir().mkdir("c"));
+        QVERIFY(QDir().mkdir("c") && clsDictionary().SaveDictionary(path("own.dyb")) == 0);
         window->OpenSave.reset();
-        fillDictionary();
-        QVERIFY(document->SaveDictionary(path("own.dyb")) == 0);
         window->openFromDesktop(path("own.dyb"));
         const auto chooseToOpen = [&](const QString& typed) {
             answerer.on({}, type(typed));
@@ -767,7 +722,7 @@ private slots:
     {
         own();
         answerer.on("frmWord", [this](QWidget*) { use("cmdExit"); });
-        answerer.expect(kSaveQuestion, no);
+        expect(drop);
         QTimer watchdog; // should it hang
         watchdog.callOnTimeout(qApp, &QCoreApplication::quit);
         watchdog.start(10000);
@@ -791,13 +746,13 @@ private slots:
             window->close();
             bothStayed = window->isVisible() && form->isVisible();
             broughtForward = QTest::qWaitFor([&] { return QApplication::activeWindow() == form; });
-            savesWord("plum", "a purple fruit")(form);
+            form->findChild<QPushButton*>("cmdSave")->click();
         });
         use("cmdAdd");
         QVERIFY(bothStayed);
         QVERIFY(broughtForward);
         QCOMPARE(words(), QStringList({"a", "b", "c", "plum"}));
-        answerer.expect(kSaveQuestion, no);
+        expect(drop);
         use("cmdExit");
         QVERIFY(!window->isVisible());
     }
@@ -820,7 +775,7 @@ private slots:
         document->AddWord("plum", "");
         QVERIFY(window->keepUnsavedChanges());
         QCOMPARE(recoveryCopies().size(), 1);
-        answerer.expect(kSaveQuestion, no);
+        expect(drop);
         window->Dictionary_Closing();
         QTRY_VERIFY(recoveryCopies().isEmpty());
     }
@@ -832,19 +787,17 @@ private slots:
     {
         const QString greek = "λόγος";
         clsDictionary unnamed, ofAFile, later, running;
-        unnamed.AddWord("new", "");
         QVERIFY(ofAFile.SaveDictionary(path("plums.dyb")) == 0);
         ofAFile.AddWord(greek, "a word");
         ofAFile.setDictionaryPassword(greek);
-        later.AddWord("later", "");
+        later.setFileName(path("later.dyb")); // offered unlike the oldest
         const auto always = [] { return true; };
-        for (clsDictionary* ended : {&unnamed, &ofAFile, &later}) {
-            QVERIFY(RecoveryCopy(ended, always, RecoveryCopy::defaultFolder()).writeNow());
-            QTest::qWait(20); // for their order by time
-        }
         RecoveryCopy stillRunning(&running, always, RecoveryCopy::defaultFolder());
-        running.AddWord("running", "");
-        QVERIFY(stillRunning.writeNow());
+        QVERIFY(stillRunning.writeNow()); // the oldest
+        for (clsDictionary* ended : {&unnamed, &ofAFile, &later}) {
+            QTest::qWait(20); // for their order by time
+            QVERIFY(RecoveryCopy(ended, always, RecoveryCopy::defaultFolder()).writeNow());
+        }
         const QString offer = "Lexivault found unsaved changes to %1. Do you want to recover them?";
         answerer.expect({"Recover", offer.arg("a new dictionary"), {}, "Question", "Yes No"}, no);
         answerer.expect({"Recover", offer.arg("plums.dyb"), {}, "Question", "Yes No"}, yes);
