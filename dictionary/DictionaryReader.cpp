@@ -101,8 +101,6 @@ bool DictionaryReader::readWords(WordTable& words)
     // its small blocks, as it does once it has given back one of its size.
     QVector<qint64> records;
     records.reserve(count + count / 16);
-    PlatformFile::adviseLargePages(records.constData(),
-                                   records.capacity() * qint64(sizeof(qint64)));
     qint64 at = m_position;
     // The bytes are searched for one that is not Latin-1 as the records come to them, while they
     // are still at hand from the read. The first from the last search on lies at notLatin1, or
@@ -211,7 +209,6 @@ void DictionaryReader::makeRoom(qsizetype size)
         return;
     const qint64 doubled = qMin(qMax<qint64>(2 * m_buffer.capacity(), kFirstBuffer), m_fileSize);
     m_buffer.reserve(qMax(needed, doubled));
-    PlatformFile::adviseLargePages(m_buffer.constData(), m_buffer.capacity());
 }
 
 qint64 DictionaryReader::bytesLeft() const

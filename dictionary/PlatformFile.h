@@ -91,9 +91,6 @@ public:
     static bool remove(const QString& path);
     // True once the folder's entries, a renamed file's new name among them, have reached the disk.
     static bool syncFolderOf(const QString& path, int& error);
-    // Asks the system to back a large block of memory, which is filled once and then read all
-    // over, with large pages where it has them; only advice.
-    static void adviseLargePages(const void* data, qint64 size);
 
     // One or two plain sentences on a failed call: file is the dictionary's path; a failure of the
     // folder (a read-only one, say) names the folder.

@@ -13,7 +13,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #ifdef Q_OS_LINUX
-#include <sys/mman.h>
 #endif
 
 namespace {
@@ -349,24 +348,6 @@ bool PlatformFile::syncFolderOf(const QString& path, int& error)
         error = errno;
     (void)(::close(handle) == 0); // the sync has told; EINTR here is no failure
     return synced;
-}
-
-// The advice is given before the pages are written, for blocks that can hold a large page at all,
-// and for every page that a block touches: a large block is a mapping of its own, and advice on
-// only part of it would split it in two, which the system then can no longer grow without a copy.
-void PlatformFile::adviseLargePages(const void* data, qint64 size)
-{
-#ifdef Q_OS_LINUX
-    constexpr qint64 kLargePage = 2 << 20;
-    constexpr quintptr kPage = 4096;
-    const quintptr start = quintptr(data) & ~(kPage - 1);
-    const quintptr end = (quintptr(data) + quintptr(size) + kPage - 1) & ~(kPage - 1);
-    if (size >= kLargePage)
-        (void)(::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE) == 0);
-#else
-    Q_UNUSED(data)
-    Q_UNUSED(size)
-#endif
 }
 
 QString PlatformFile::describe(int error, const QString& file, Access access)

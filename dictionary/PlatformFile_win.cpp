@@ -289,12 +289,6 @@ bool PlatformFile::syncFolderOf(const QString& path, int& error)
     return true;
 }
 
-void PlatformFile::adviseLargePages(const void* data, qint64 size)
-{
-    Q_UNUSED(data)
-    Q_UNUSED(size)
-}
-
 QString PlatformFile::describe(int error, const QString& file, Access access)
 {
     const QString folder = QFileInfo(file).absolutePath();
