@@ -63,18 +63,16 @@ public:
         startTimer(20);
     }
 
-    void on(const QString& windowName, const Action& action) // empty name: the modal window
+    // Answers the window of that name, or the modal window when the name is empty, by action;
+    // with expected, once the window has been compared with it.
+    void on(const QString& windowName, const Action& action,
+            const std::optional<SeenWindow>& expected = {})
     {
         if (m_queue.isEmpty())
             m_waiting.start();
-        m_queue.append({windowName, std::nullopt, action});
+        m_queue.append({windowName, expected, action});
     }
-    // Answers the next modal window by action once it has been compared with expected.
-    void expect(const SeenWindow& expected, const Action& action)
-    {
-        on({}, action);
-        m_queue.last().expected = expected;
-    }
+    void expect(const SeenWindow& expected, const Action& action) { on({}, action, expected); }
 
     // Fails the test with what went wrong since the last call, and the answers never given, by
     // the window they were for; the next test starts afresh.
@@ -107,9 +105,10 @@ private:
                 dialog->reject();
             return;
         }
-        QWidget* window = m_queue.constFirst().windowName.isEmpty() ? modal : nullptr;
+        const QString& name = m_queue.constFirst().windowName;
+        QWidget* window = name.isEmpty() ? modal : nullptr;
         for (QWidget* top : QApplication::topLevelWidgets()) {
-            if (top->objectName() == m_queue.constFirst().windowName && top->isVisible())
+            if (top->objectName() == name && top->isVisible())
                 window = top;
         }
         if (!window && m_waiting.elapsed() < 5000)

@@ -15,7 +15,6 @@
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 #endif
 
@@ -110,6 +109,7 @@ class tst_mainWindow : public QObject
     Q_OBJECT
 
     QTemporaryDir folder; // emptied before each test
+    QTemporaryDir home;
     frmMain* window = nullptr;
     clsDictionary* document = nullptr;
     QComboBox* list = nullptr;
@@ -153,11 +153,9 @@ class tst_mainWindow : public QObject
     }
 
     // The three words saved to own.dyb and a fourth, fig, added since with that description.
-    // Since then, own.dyb has been given another name, link.dyb, by a "hard" or a "symbolic"
-    // link, and been "changed" in place by another program; or it has been "removed" or
-    // replaced by a "folder" or a "named pipe"; or every word has been deleted, "emptied"; or
-    // the dictionary has been given "a long name", longer than a file holds; or its file is one
-    // whose folder has "gone" or is "a file".
+    // Since then, own.dyb has been given another name, link.dyb, by a hard link ("linked"), and
+    // been "changed" in place by another program; or it has been replaced by a "folder" or a
+    // "named pipe"; or every word has been deleted, "emptied"; or its folder has "gone".
     void own(const QString& since = {}, const QString& description = {})
     {
         fillDictionary();
@@ -165,21 +163,17 @@ class tst_mainWindow : public QObject
         document->AddWord("fig", description);
         for (int word = 0; since == "emptied" && word < 4; ++word)
             document->DeleteWord(0);
-        if (since.startsWith("hard"))
+        if (since.startsWith("linked"))
             std::filesystem::create_hard_link(path("own.dyb").toStdWString(),
                                               path("link.dyb").toStdWString());
-        QVERIFY(!since.startsWith("symbolic") || QFile::link("own.dyb", "link.dyb"));
         QVERIFY(!since.endsWith("changed") || writeBytes("own.dyb", "another program's"));
-        QVERIFY(since != "removed" || QFile::remove("own.dyb"));
         QVERIFY(since != "folder" || (QFile::remove("own.dyb") && QDir().mkdir("own.dyb")));
 #ifdef Q_OS_UNIX
         QVERIFY(since != "named pipe" ||
                 (QFile::remove("own.dyb") && mkfifo("own.dyb", 0644) == 0));
 #endif
-        if (since == "a long name")
-            document->setDictionaryName(QString(65536, 'n'));
-        if (since == "gone" || since == "a file")
-            document->setFileName(path(since == "gone" ? "gone/own.dyb" : "other.dyb/own.dyb"));
+        if (since == "gone")
+            document->setFileName(path("gone/own.dyb"));
     }
 
     // The set-ups of the scenarios: own(), and a new dictionary of a word, or of a word in
@@ -226,8 +220,8 @@ class tst_mainWindow : public QObject
     }
 
     // Plays a scenario beside another file, other.dyb, a dictionary of no words, empty.dyb, one
-    // cut short, cut.dyb, a folder, folder.dyb and, where they can be made, a named pipe,
-    // pipe.dyb, and a device, zero.dyb. A dictionary left clean belongs to the file, which opens
+    // cut short, cut.dyb, a folder, folder.dyb and, where one can be made, a named pipe,
+    // pipe.dyb. A dictionary left clean belongs to the file, which opens
     // with its words; one that saved nothing keeps its words, its changes and the file it had,
     // and no file has changed.
     void playScenario()
@@ -240,8 +234,7 @@ class tst_mainWindow : public QObject
                 QDir().mkdir("folder.dyb"));
         QVERIFY(clsDictionary().SaveDictionary(path("empty.dyb")) == 0);
 #ifdef Q_OS_UNIX
-        QVERIFY(mkfifo("pipe.dyb", 0644) == 0 &&
-                (geteuid() != 0 || mknod("zero.dyb", S_IFCHR | 0644, makedev(1, 5)) == 0));
+        QVERIFY(mkfifo("pipe.dyb", 0644) == 0);
 #endif
         setup();
         const bool changedBefore = document->DictionaryChanged();
@@ -265,7 +258,13 @@ class tst_mainWindow : public QObject
     }
 
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    // The recovery copies in a home of this run's own, apart from the user's and from those of
+    // other runs of these tests.
+    void initTestCase()
+    {
+        QVERIFY(qputenv("HOME", QFile::encodeName(home.path())));
+        QStandardPaths::setTestModeEnabled(true);
+    }
 
     void cleanupTestCase()
     {
@@ -305,8 +304,6 @@ private slots:
                               "Delete Word", "Edit Dictionary", "About"}));
     }
 
-    void theWindowShowsTheProgramsIcon() { QVERIFY(!window->windowIcon().pixmap(32).isNull()); }
-
     // Every change rebuilds the list from the document, with the first word selected and its
     // description shown, a single word too.
     void everyChangeRebuildsTheListWithTheFirstWordSelected()
@@ -344,12 +341,10 @@ private slots:
         // The word dialog's title and word, as Edit shows them, then a Cancel.
         const Action showsB = [](QWidget* form) {
             const auto* box = form->findChild<QLineEdit*>();
-            const QString title = form->windowTitle(), word = box->text(),
-                          selected = box->selectedText();
+            const QString title = form->windowTitle(), word = box->text();
             cancelForm(form);
             QCOMPARE(title, "Edit word");
             QCOMPARE(word, "b");
-            QCOMPARE(selected, QString());
         };
         QTest::newRow("Add") << "cmdAdd" << 1 << saved << added;
         QTest::newRow("Add Word") << "mnuAddWord" << 1 << saved << added;
@@ -419,22 +414,8 @@ private slots:
 
     void aboutNamesTheMaker()
     {
-        answerer.expect({"About", "This program is made by Quillmark", {}, "Information", "Ok"},
-                         ok);
+        expect({{"About", "This program is made by Quillmark", {}, "Information", "Ok"}, ok});
         use("mnuAbout");
-    }
-
-    // The opened list, of ten rows, shows a scroll bar once the words outnumber them.
-    void theOpenedListShowsAScrollBarBeyondTenWords()
-    {
-        for (int i = 0; i < 10; ++i)
-            document->AddWord("w", "");
-        list->showPopup();
-        QVERIFY(!list->view()->verticalScrollBar()->isVisible());
-        list->hidePopup();
-        document->AddWord("w", "");
-        list->showPopup();
-        QVERIFY(list->view()->verticalScrollBar()->isVisible());
     }
 
     // Letters typed into the closed list select the next word that begins with them, whatever
@@ -447,8 +428,9 @@ private slots:
         QCOMPARE(shownDescription(), "2900");
     }
 
-    // The opened list shows the selected word among thousands; keys move through it and Enter
-    // picks a word, or a click picks the one under the mouse, which closes the list.
+    // The opened list shows the selected word among thousands, and a scroll bar; keys move
+    // through it and Enter picks a word, or a click picks the one under the mouse, which closes
+    // the list.
     void theOpenedListPicksAWord_data()
     {
         QTest::addColumn<int>("selected");
@@ -472,6 +454,7 @@ private slots:
         QCOMPARE(view->currentIndex().row(), selected);
         QVERIFY(view->viewport()->rect().contains(current));
         QCOMPARE(view->indexAt(current.center()), view->currentIndex());
+        QVERIFY(view->verticalScrollBar()->isVisible());
         QTest::keySequence(view, keys);
         if (clicked >= 0)
             QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
@@ -566,24 +549,15 @@ private slots:
                  {replacing("own.dyb", kChanged, yes)});
         scenario("Save As, new, its own changed", owned("changed"), "mnuSaveAs", "new.dyb",
                  {saveAs("new")});
-        scenario("Save As, new, its own removed", owned("removed"), "mnuSaveAs", "new.dyb",
-                 {saveAs("new")});
         scenario("Save As, another file, letters it lacks", greek, "mnuSaveAs", "other.dyb",
                  {saveAs("other"), replacing("other.dyb", kExists, yes), {kCharacters, yes}});
         scenario("Save As, its own", owned(), "mnuSaveAs", "own.dyb", {saveAs("own.dyb")});
         scenario("Save As, its own, changed, No", owned("changed"), "mnuSaveAs", "",
                  {saveAs("own.dyb"), replacing("own.dyb", kChanged, no)});
-        QStringList links{"hard"};
-#ifdef Q_OS_UNIX // where anyone may make a symbolic link
-        links << "symbolic";
-#endif
-        for (const QString& link : links) {
-            scenario(qPrintable("Save As, its own by a " + link + " link"), owned(link),
-                     "mnuSaveAs", "link.dyb", {saveAs("link.dyb")});
-            scenario(qPrintable("Save As, its own by a " + link + " link, changed, No"),
-                     owned(link + ", changed"), "mnuSaveAs", "",
-                     {saveAs("link.dyb"), replacing("link.dyb", kChanged, no)});
-        }
+        scenario("Save As, its own by another name", owned("linked"), "mnuSaveAs", "link.dyb",
+                 {saveAs("link.dyb")});
+        scenario("Save As, its own by another name, changed, No", owned("linked, changed"),
+                 "mnuSaveAs", "", {saveAs("link.dyb"), replacing("link.dyb", kChanged, no)});
     }
 
     void savesAskOnlyWhatTheyMust() { playScenario(); }
@@ -621,21 +595,17 @@ private slots:
 
     // A failed open or save says which file and why below the box's text, and the dictionary
     // stays as it was, its changes unsaved, even after No to saving them before an open: the
-    // file is missing, a folder, cut short, no dictionary, a named pipe or a device; its path or
-    // a name in it is too long; a folder on its path is a file; a text is too long for it; or,
+    // file is missing, a folder, cut short, no dictionary or a named pipe; its path is too long;
+    // a text is too long for it; or,
     // where root can mount them, its disk is full or its folder read-only. A save over a file
     // that is no longer the one the dictionary saved asks first.
     void failuresSayWhichFileAndWhy_data()
     {
         scenarioColumns();
-        const QString longName = QString(300, 'n') + ".dyb";
-#ifdef Q_OS_WIN // whose error for a name too long says why
+#ifdef Q_OS_WIN
         const int longestPath = 32767;
-        const QString nameTooLong = platformReason(path(longName));
 #else
         const int longestPath = PATH_MAX - 1;
-        const QString nameTooLong =
-            "A name in this path is longer than the file system allows (255 characters).";
 #endif
         const auto opening = [this](const char* name, const QString& file, const QString& why) {
             scenario(name, owned(), file, "", {drop, cannot("open", why)});
@@ -659,21 +629,13 @@ private slots:
         if (!pathsEndAt4096Bytes())
             opening("open: a path too long", QString("d/").repeated(longestPath / 2) + "x.dyb",
                     pathTooLong(longestPath));
-        opening("open: a name too long", longName, nameTooLong);
         saving("save: a folder in the file's place", "folder", "own.dyb is a folder, not a file.");
-        saving("save: a folder on its path that is a file", "a file",
-               missingFolder(path("other.dyb")));
         saving("save: a description too long for the file", {},
                "own.dyb cannot hold the description of \"fig\": it takes 70,000 bytes, and a text "
                "in a dictionary file takes at most 65,535.",
                QString(70000, 'x'));
-        saving("save: a name too long for the file", "a long name",
-               "own.dyb cannot hold its name: it takes 65,536 bytes, and a text in a dictionary "
-               "file takes at most 65,535.");
 #ifdef Q_OS_UNIX
         opening("open: a named pipe", "pipe.dyb", "pipe.dyb is a named pipe, not a file.");
-        if (geteuid() == 0)
-            opening("open: a device", "zero.dyb", "zero.dyb is a device, not a file.");
         saving("save: a named pipe in the file's place", "named pipe",
                "own.dyb is a named pipe, not a file.");
         const auto mount = [this](const QString& name, const QString& options) {
