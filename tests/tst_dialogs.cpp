@@ -33,16 +33,6 @@ std::unique_ptr<EntryDialog> makeForm(const QString& name)
 void confirm(QWidget* form) { form->findChildren<QPushButton*>().constFirst()->click(); }
 void cancel(QWidget* form) { form->findChildren<QPushButton*>().constLast()->click(); }
 
-// Types keys into the description, then confirms.
-Action typesAndConfirms(const QStringList& keys)
-{
-    return [keys](QWidget* form) {
-        for (const QString& key : keys)
-            QTest::keySequence(form->findChild<PlainTextBox*>(), QKeySequence(key));
-        confirm(form);
-    };
-}
-
 const QString kLines = "one\r\ntwo\u00A0three\nfour\rfive";
 
 } // namespace
@@ -97,10 +87,16 @@ private slots:
             QTest::newRow(name) << form << bag << QString() << action << result
                                 << (form == "frmWord" ? "Add a word" : "Dictionary properties");
         };
+        // Keys typed into the description, then Save.
         const auto described = [](const char* name, const QString& given, const QStringList& keys,
                                   const QString& result) {
+            const Action typed = [keys](QWidget* form) {
+                for (const QString& key : keys)
+                    QTest::keySequence(form->findChild<PlainTextBox*>(), QKeySequence(key));
+                confirm(form);
+            };
             QTest::newRow(name) << "frmWord" << QVariantMap{{txtDescription, given}} << QString()
-                << typesAndConfirms(keys)
+                << typed
                 << QVariantMap{{Returned, OK}, {txtWord, ""}, {txtDescription, result}}
                 << "Add a word";
         };
@@ -168,54 +164,68 @@ private slots:
         QCOMPARE(selected, QString());
     }
 
-    // Save and Ok hand over only texts a file can hold, 65,535 bytes each as stored: a longer
-    // text is refused with an error, the focus in its box and the dialog open with every text as
-    // typed. A password keeps only characters the file stores; a name may hold others, which the
-    // warning at save is about.
-    void entryDialogsHandOverOnlyTextsAFileHolds_data()
+    // Save and Ok hand over only texts a file can hold and passwords that match: a text of more
+    // than 65,535 bytes as stored, a password with a character the file cannot store, or two
+    // passwords that differ at all (in case, by a blank) are refused with an error, the dialog
+    // open, active and unchanged, the focus in the box, the passwords as typed and masked. A name
+    // may hold characters the file lacks, which the warning at save is about.
+    void entryDialogsHandOverOnlyTextsAFileHoldsAndMatchingPasswords_data()
     {
         QTest::addColumn<QString>("form");
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("refusal"); // the error's text; empty: handed over
+        QTest::addColumn<QString>("reEntered"); // the password typed again
+        QTest::addColumn<QString>("refusal");   // the error's text; empty: handed over
         const QString longest(65535, 'x');
         const QString tooLong = "This text is too long: a dictionary file holds at most 65,535 "
                                 "characters in one text.";
+        const QString mismatch = "Password dosen't match. Please try agian";
         for (const QString& box : {txtWord, txtDescription, txtName, txtAuthor, txtPassword}) {
             const bool inWord = box == txtWord || box == txtDescription;
+            const QString again = box == txtPassword ? longest + 'x' : "";
             QTest::addRow("%s too long", qPrintable(box))
-                << (inWord ? "frmWord" : "frmDictionary") << box << longest + 'x' << tooLong;
+                << (inWord ? "frmWord" : "frmDictionary") << box << longest + 'x' << again
+                << tooLong;
         }
         QTest::newRow("description as long as a text")
-            << "frmWord" << txtDescription << longest << "";
+            << "frmWord" << txtDescription << longest << "" << "";
         QTest::newRow("an emoji is stored as one '?'")
-            << "frmWord" << txtWord << QString("\U0001F600").repeated(65535) << "";
-        QTest::newRow("Greek password") << "frmDictionary" << txtPassword << "λόγος"
+            << "frmWord" << txtWord << QString("\U0001F600").repeated(65535) << "" << "";
+        QTest::newRow("Greek password") << "frmDictionary" << txtPassword << "λόγος" << "λόγος"
             << "The password can only hold characters that a dictionary file can store.";
-        QTest::newRow("Greek name") << "frmDictionary" << txtName << "λόγος" << "";
+        QTest::newRow("Greek name") << "frmDictionary" << txtName << "λόγος" << "" << "";
+        QTest::newRow("passwords the same")
+            << "frmDictionary" << txtPassword << "secret" << "secret" << "";
+        QTest::newRow("passwords both empty") << "frmDictionary" << txtPassword << "" << "" << "";
+        QTest::newRow("passwords of another case")
+            << "frmDictionary" << txtPassword << "secret" << "SECRET" << mismatch;
+        QTest::newRow("passwords, a blank more")
+            << "frmDictionary" << txtPassword << "secret" << "secret " << mismatch;
     }
 
-    void entryDialogsHandOverOnlyTextsAFileHolds()
+    void entryDialogsHandOverOnlyTextsAFileHoldsAndMatchingPasswords()
     {
         QFETCH(QString, form);
         QFETCH(QString, box);
         QFETCH(QString, text);
+        QFETCH(QString, reEntered);
         QFETCH(QString, refusal);
         const auto dialog = makeForm(form);
         QString focused, tag = "confirmed";
         const QVariantMap result = run(dialog.get(), {}, [&](QWidget* shown) {
-            for (const QString& name : {box, box == txtPassword ? txtReEnterPassword : box}) {
-                if (auto* line = shown->findChild<QLineEdit*>(name))
-                    line->setText(text); // a password is typed twice
-            }
+            if (auto* line = shown->findChild<QLineEdit*>(box))
+                line->setText(text);
             if (auto* description = shown->findChild<PlainTextBox*>(box))
                 description->setText(text);
+            if (auto* again = shown->findChild<QLineEdit*>(txtReEnterPassword))
+                again->setText(reEntered);
             if (!refusal.isEmpty())
                 answerer.expect({"Error", refusal, {}, "Critical", "Ok"}, press(QMessageBox::Ok));
             confirm(shown);
             if (refusal.isEmpty())
                 return;
-            if (QTest::qWaitFor([] { return QApplication::focusWidget(); }))
+            const bool active = QTest::qWaitFor([&] { return shown->isActiveWindow(); });
+            if (active && QApplication::focusWidget())
                 focused = QApplication::focusWidget()->objectName();
             tag = shown->isVisible() ? shown->property(Tag).toString() : "hidden";
             cancel(shown);
@@ -224,43 +234,11 @@ private slots:
         QCOMPARE(DialogExchange::text(result, box), refusal.isEmpty() ? text : "");
         QCOMPARE(focused, refusal.isEmpty() ? "" : box);
         QCOMPARE(tag, refusal.isEmpty() ? "confirmed" : "");
-    }
-
-    // Ok compares the passwords exactly: a refusal says so and keeps the dialog, active, with
-    // both entries as typed, shown masked, until they match; both empty match.
-    void propertiesDialogConfirmsOnlyMatchingPasswords_data()
-    {
-        QTest::addColumn<QString>("password");
-        QTest::addColumn<QString>("reEntered");
-        QTest::newRow("the same") << "secret" << "secret";
-        QTest::newRow("both empty") << "" << "";
-        QTest::newRow("another case") << "secret" << "SECRET";
-        QTest::newRow("a blank more") << "secret" << "secret ";
-    }
-
-    void propertiesDialogConfirmsOnlyMatchingPasswords()
-    {
-        QFETCH(QString, password);
-        QFETCH(QString, reEntered);
-        frmDictionary form;
-        const bool matching = password == reEntered;
-        bool activeAfterRefusal = false;
-        const QVariantMap result = run(&form, {}, [&](QWidget*) {
-            form.txtPassword->setText(password);
-            form.txtReEnterPassword->setText(reEntered);
-            if (!matching)
-                answerer.expect({"Error", "Password dosen't match. Please try agian", {},
-                                  "Critical", "Ok"}, press(QMessageBox::Ok));
-            form.cmdOK->click();
-            if (matching)
-                return;
-            activeAfterRefusal = QTest::qWaitFor([&] { return form.isActiveWindow(); });
-            form.cmdCancel->click();
-        });
-        QCOMPARE(isConfirmed(result), matching);
-        QCOMPARE(activeAfterRefusal, !matching);
-        QCOMPARE(form.txtPassword->displayText(), QString(password.size(), '*'));
-        QCOMPARE(form.txtReEnterPassword->text(), reEntered);
+        if (auto* again = dialog->findChild<QLineEdit*>(txtReEnterPassword)) {
+            QCOMPARE(again->text(), reEntered);
+            QCOMPARE(again->echoMode(), QLineEdit::Password);
+            QCOMPARE(dialog->findChild<QLineEdit*>(txtPassword)->echoMode(), QLineEdit::Password);
+        }
     }
 
     // File holds the chosen path as it was typed, no extension added, without the blanks around
@@ -316,13 +294,11 @@ private slots:
         QCOMPARE(filters, QStringList({"Dictionary database (*.dyb)", "Word lists (*.txt *.lst)"}));
     }
 
+#ifdef Q_OS_UNIX // where another user is made with Unix calls
     // A run's first choice starts in the program's folder when the user may write there and it
     // is no system folder, else in the documents folder, else at home.
     void chooserStartsInAFolderTheUserMayWriteIn()
     {
-#ifndef Q_OS_UNIX
-        QSKIP("Another user is made with Unix calls");
-#else
         const QString program = QCoreApplication::applicationDirPath(), home = path("home");
         const QFile::Permissions kept = QFile::permissions(program);
         // As root the real user becomes nobody; anyone else sees the folder made read-only.
@@ -347,8 +323,8 @@ private slots:
         // A folder the system keeps programs in is none, even for root, who may write there.
         for (const QString system : {"/usr/bin", "/usr/local/bin", "/bin", "/opt"})
             QCOMPARE(clsOpenSave::firstFolder(system), home + "/Documents");
-#endif
     }
+#endif
 };
 
 QTEST_MAIN(tst_dialogs)
