@@ -142,22 +142,14 @@ private slots:
             QTEST(dialog->windowTitle(), "title");
     }
 
-    // Shown again, a dialog has no text selected, so that the first key typed does not replace it.
-    void aDialogShownAgainHasNoTextSelected_data()
-    {
-        QTest::addColumn<QString>("form");
-        QTest::newRow("word dialog") << "frmWord";
-        QTest::newRow("properties dialog") << "frmDictionary";
-    }
-
+    // Shown again, a dialog has no text selected, so that the first key typed does not replace
+    // it; the boxes of both dialogs are alike in this.
     void aDialogShownAgainHasNoTextSelected()
     {
-        QFETCH(QString, form);
-        const auto dialog = makeForm(form);
+        frmDictionary dialog;
         QString selected = "not shown";
-        const QVariantMap bag{{txtWord, "word"}, {txtName, "name"}};
-        run(dialog.get(), bag, cancel);
-        run(dialog.get(), bag, [&](QWidget* shown) {
+        run(&dialog, {{txtName, "name"}}, cancel);
+        run(&dialog, {{txtName, "name"}}, [&](QWidget* shown) {
             selected = shown->findChild<QLineEdit*>()->selectedText();
             cancel(shown);
         });

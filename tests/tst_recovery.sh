@@ -36,12 +36,9 @@ start_display() {
 
 # Waits for the visible window of exactly that title and gives it the keyboard.
 focus() {
-    local id=
-    for _ in $(seq 100); do
-        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) && [ -n "$id" ] && break
-        sleep 0.1
-    done
-    [ -n "$id" ] || fail "no window \"$1\""
+    local id
+    id=$(timeout 10 xdotool search --sync --limit 1 --onlyvisible --name "^$1\$" 2>/dev/null) ||
+        fail "no window \"$1\""
     xdotool windowfocus --sync "$id"
 }
 
