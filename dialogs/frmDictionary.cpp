@@ -59,8 +59,9 @@ void frmDictionary::cmdOK_Click()
         QMessageBox::critical(this, QStringLiteral("Error"),
                               QStringLiteral("Password dosen't match. Please try agian"));
         // The window system would give the focus to another window; the user corrects the
-        // passwords here.
+        // passwords here, from the first.
         activateWindow();
+        txtPassword->setFocus();
         return;
     }
     // A password stored as '?' would no longer open the dictionary once it is read back.

@@ -32,7 +32,6 @@ struct SeenWindow
         return seen;
     }
 };
-Q_DECLARE_METATYPE(SeenWindow)
 
 // Compares a window with the one expected, field by field, so that a failure names the field.
 inline void compareWindow(const SeenWindow& seen, const SeenWindow& expected)
@@ -48,42 +47,42 @@ inline void compareWindow(const SeenWindow& seen, const SeenWindow& expected)
 // window (message box, input box, file dialog), or a visible top-level window of the given name,
 // such as a modeless entry dialog. An answer that expects a window compares it when it shows,
 // before its action runs, so that a scenario of many questions checks each where it is asked.
-// Queue the answers, then run the action.
+// Queue the answers, then run the action; Qt's own dialogs stand in for the platform's.
 //
 // A modal window that no answer expects is rejected, and an answer whose window does not show
 // within five seconds is dropped with the rest of the queue, the dialogs then shown closed; both
-// are recorded in failures, so that no test hangs.
+// fail the test at verifyAnswered(), so that no test hangs.
 class ModalAnswerer : public QObject
 {
 public:
     using Action = std::function<void(QWidget*)>;
 
-    ModalAnswerer() { startTimer(20); }
+    ModalAnswerer()
+    {
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+        startTimer(20);
+    }
 
-    void on(const QString& windowName, const Action& action) // empty name: the modal window
+    // Answers the window of that name, or the modal window when the name is empty, by action;
+    // with expected, once the window has been compared with it.
+    void on(const QString& windowName, const Action& action,
+            const std::optional<SeenWindow>& expected = {})
     {
         if (m_queue.isEmpty())
             m_waiting.start();
-        m_queue.append({windowName, std::nullopt, action});
+        m_queue.append({windowName, expected, action});
     }
-    // Answers the next modal window by action once it has been compared with expected.
-    void expect(const SeenWindow& expected, const Action& action)
-    {
-        on({}, action);
-        m_queue.last().expected = expected;
-    }
+    void expect(const SeenWindow& expected, const Action& action) { on({}, action, expected); }
 
-    // What went wrong: the failures, and the answers never given, by the window they were for.
-    QStringList problems() const
+    // Fails the test with what went wrong since the last call, and the answers never given, by
+    // the window they were for; the next test starts afresh.
+    void verifyAnswered()
     {
-        QStringList problems = failures;
-        for (const Queued& answer : m_queue)
-            problems << "not answered: " +
-                            (answer.expected ? answer.expected->text : answer.windowName);
-        return problems;
+        QStringList problems = std::exchange(m_failures, {});
+        for (const Queued& answer : std::exchange(m_queue, {}))
+            problems << "not answered: " + answer.name();
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
     }
-
-    QStringList failures;
 
 private:
     struct Queued
@@ -91,6 +90,7 @@ private:
         QString windowName;
         std::optional<SeenWindow> expected;
         Action action;
+        QString name() const { return expected ? expected->text : windowName; }
     };
 
     // Looks for the next window to answer, every 20 ms.
@@ -100,22 +100,21 @@ private:
         if (m_acting || (m_queue.isEmpty() && !modal))
             return;
         if (m_queue.isEmpty()) {
-            failures << "unexpected: " + modal->windowTitle() + ": " + SeenWindow::of(modal).text;
+            m_failures << "unexpected: " + modal->windowTitle() + ": " + SeenWindow::of(modal).text;
             if (auto* dialog = qobject_cast<QDialog*>(modal))
                 dialog->reject();
             return;
         }
-        QWidget* window = m_queue.constFirst().windowName.isEmpty() ? modal : nullptr;
+        const QString& name = m_queue.constFirst().windowName;
+        QWidget* window = name.isEmpty() ? modal : nullptr;
         for (QWidget* top : QApplication::topLevelWidgets()) {
-            if (top->objectName() == m_queue.constFirst().windowName && top->isVisible())
+            if (top->objectName() == name && top->isVisible())
                 window = top;
         }
         if (!window && m_waiting.elapsed() < 5000)
             return;
         if (!window) {
-            const Queued& missing = m_queue.constFirst();
-            failures << "did not show: " +
-                            (missing.expected ? missing.expected->text : missing.windowName);
+            m_failures << "did not show: " + m_queue.constFirst().name();
             m_queue.clear();
             // A dialog that a run waits for would wait for ever: closed, the run ends as cancelled.
             for (QWidget* top : QApplication::topLevelWidgets()) {
@@ -140,6 +139,7 @@ private:
     }
 
     QList<Queued> m_queue;
+    QStringList m_failures;
     QElapsedTimer m_waiting; // since the next answer became the next one
     bool m_acting = false;   // an answer was taken and its action has not run yet
 };

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QFile>
-#include <QFileInfo>
 #include <QtEndian>
 
 #ifdef Q_OS_WIN
@@ -29,15 +28,6 @@ inline bool writeBytes(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
-}
-
-// The reason a failed open gives where the platform's own words say why: the file's name and the
-// words, as Qt has them for the same open.
-inline QString platformReason(const QString& path)
-{
-    QFile file(path);
-    const QString why = file.open(QIODevice::ReadOnly) ? "it exists" : file.errorString().trimmed();
-    return QFileInfo(path).fileName() + ": " + why + (why.endsWith('.') ? "" : ".");
 }
 
 template <typename T> QByteArray littleEndian(T value)

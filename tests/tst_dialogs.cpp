@@ -30,25 +30,8 @@ std::unique_ptr<EntryDialog> makeForm(const QString& name)
 }
 
 // An entry dialog's first button confirms it, its last cancels it.
-void confirm(QWidget* form)
-{
-    form->findChildren<QPushButton*>().constFirst()->click();
-}
-
-void cancel(QWidget* form)
-{
-    form->findChildren<QPushButton*>().constLast()->click();
-}
-
-// Types keys into the description, then confirms.
-Action typesAndConfirms(const QStringList& keys)
-{
-    return [keys](QWidget* form) {
-        for (const QString& key : keys)
-            QTest::keySequence(form->findChild<PlainTextBox*>(), QKeySequence(key));
-        confirm(form);
-    };
-}
+void confirm(QWidget* form) { form->findChildren<QPushButton*>().constFirst()->click(); }
+void cancel(QWidget* form) { form->findChildren<QPushButton*>().constLast()->click(); }
 
 const QString kLines = "one\r\ntwo\u00A0three\nfour\rfive";
 
@@ -59,7 +42,7 @@ class tst_dialogs : public QObject
     Q_OBJECT
 
     QTemporaryDir folder;
-    ModalAnswerer* answerer = nullptr;
+    ModalAnswerer answerer;
     QString path(const QString& name) const { return folder.filePath(name); }
 
     // Runs a form through a runner of its own with the bag; the action answers it once it shows.
@@ -68,24 +51,12 @@ class tst_dialogs : public QObject
     {
         clsDialog dialog;
         dialog.ReferenceForm = form;
-        answerer->on(form->objectName(), action);
+        answerer.on(form->objectName(), action);
         return dialog.ShowDialog(bag, caption);
     }
 
 private slots:
-    void init()
-    {
-        // Qt's own dialogs, which the answerer answers, stand in for the platform's.
-        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
-        answerer = new ModalAnswerer;
-    }
-
-    void cleanup()
-    {
-        const QStringList problems = answerer->problems();
-        delete answerer;
-        QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
-    }
+    void cleanup() { answerer.verifyAnswered(); }
 
     // A run fills every box from the bag, a text of any length too, empties those it does not
     // name and leaves alone keys that name no box; a caption titles the form, an empty one
@@ -116,10 +87,16 @@ private slots:
             QTest::newRow(name) << form << bag << QString() << action << result
                                 << (form == "frmWord" ? "Add a word" : "Dictionary properties");
         };
+        // Keys typed into the description, then Save.
         const auto described = [](const char* name, const QString& given, const QStringList& keys,
                                   const QString& result) {
+            const Action typed = [keys](QWidget* form) {
+                for (const QString& key : keys)
+                    QTest::keySequence(form->findChild<PlainTextBox*>(), QKeySequence(key));
+                confirm(form);
+            };
             QTest::newRow(name) << "frmWord" << QVariantMap{{txtDescription, given}} << QString()
-                << typesAndConfirms(keys)
+                << typed
                 << QVariantMap{{Returned, OK}, {txtWord, ""}, {txtDescription, result}}
                 << "Add a word";
         };
@@ -134,11 +111,8 @@ private slots:
         row("closed by the window manager", "frmWord", {}, [](QWidget* f) { f->close(); },
             cancelled);
         row("the form's end", "frmWord", {}, [](QWidget* form) { delete form; }, cancelled);
-        row("Enter and Escape in every control of the word dialog", "frmWord", {}, keys,
+        row("Enter and Escape in every control", "frmWord", {}, keys,
             {{Returned, OK}, {txtWord, ""}, {txtDescription, "\r\n"}});
-        row("Enter and Escape in every control of the properties dialog", "frmDictionary", {}, keys,
-            {{Returned, OK}, {txtName, ""}, {txtAuthor, ""}, {txtPassword, ""},
-             {txtReEnterPassword, ""}});
         QTest::newRow("a caption titles the form")
             << "frmWord" << QVariantMap() << "Edit word" << Action(cancel) << cancelled
             << "Edit word";
@@ -168,78 +142,82 @@ private slots:
             QTEST(dialog->windowTitle(), "title");
     }
 
-    // Shown again, a dialog has no text selected, so that the first key typed does not replace it.
-    void aDialogShownAgainHasNoTextSelected_data()
-    {
-        QTest::addColumn<QString>("form");
-        QTest::newRow("word dialog") << "frmWord";
-        QTest::newRow("properties dialog") << "frmDictionary";
-    }
-
+    // Shown again, a dialog has no text selected, so that the first key typed does not replace
+    // it; the boxes of both dialogs are alike in this.
     void aDialogShownAgainHasNoTextSelected()
     {
-        QFETCH(QString, form);
-        const auto dialog = makeForm(form);
+        frmDictionary dialog;
         QString selected = "not shown";
-        const QVariantMap bag{{txtWord, "word"}, {txtName, "name"}};
-        run(dialog.get(), bag, cancel);
-        run(dialog.get(), bag, [&](QWidget* shown) {
+        run(&dialog, {{txtName, "name"}}, cancel);
+        run(&dialog, {{txtName, "name"}}, [&](QWidget* shown) {
             selected = shown->findChild<QLineEdit*>()->selectedText();
             cancel(shown);
         });
         QCOMPARE(selected, QString());
     }
 
-    // Save and Ok hand over only texts a file can hold, 65,535 bytes each as stored: a longer
-    // text is refused with an error, the focus in its box and the dialog open with every text as
-    // typed. A password keeps only characters the file stores; a name may hold others, which the
-    // warning at save is about.
-    void entryDialogsHandOverOnlyTextsAFileHolds_data()
+    // Save and Ok hand over only texts a file can hold and passwords that match: a text of more
+    // than 65,535 bytes as stored, a password with a character the file cannot store, or two
+    // passwords that differ at all (in case, by a blank) are refused with an error, the dialog
+    // open, active and unchanged, the focus in the box, the passwords as typed and masked. A name
+    // may hold characters the file lacks, which the warning at save is about.
+    void entryDialogsHandOverOnlyTextsAFileHoldsAndMatchingPasswords_data()
     {
         QTest::addColumn<QString>("form");
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("refusal"); // the error's text; empty: handed over
-        const QString longest(65535, 'x'), tooLong = "This text is too long: a dictionary file "
-                                                     "holds at most 65,535 characters in one text.";
-        QTest::newRow("word too long") << "frmWord" << txtWord << longest + 'x' << tooLong;
-        QTest::newRow("description too long")
-            << "frmWord" << txtDescription << longest + 'x' << tooLong;
+        QTest::addColumn<QString>("reEntered"); // the password typed again
+        QTest::addColumn<QString>("refusal");   // the error's text; empty: handed over
+        const QString longest(65535, 'x');
+        const QString tooLong = "This text is too long: a dictionary file holds at most 65,535 "
+                                "characters in one text.";
+        const QString mismatch = "Password dosen't match. Please try agian";
+        for (const QString& box : {txtWord, txtDescription, txtName, txtAuthor, txtPassword}) {
+            const bool inWord = box == txtWord || box == txtDescription;
+            const QString again = box == txtPassword ? longest + 'x' : "";
+            QTest::addRow("%s too long", qPrintable(box))
+                << (inWord ? "frmWord" : "frmDictionary") << box << longest + 'x' << again
+                << tooLong;
+        }
         QTest::newRow("description as long as a text")
-            << "frmWord" << txtDescription << longest << "";
+            << "frmWord" << txtDescription << longest << "" << "";
         QTest::newRow("an emoji is stored as one '?'")
-            << "frmWord" << txtWord << QString("\U0001F600").repeated(65535) << "";
-        QTest::newRow("name too long") << "frmDictionary" << txtName << longest + 'x' << tooLong;
-        QTest::newRow("author too long")
-            << "frmDictionary" << txtAuthor << longest + 'x' << tooLong;
-        QTest::newRow("password too long")
-            << "frmDictionary" << txtPassword << longest + 'x' << tooLong;
-        QTest::newRow("Greek password") << "frmDictionary" << txtPassword << "λόγος"
+            << "frmWord" << txtWord << QString("\U0001F600").repeated(65535) << "" << "";
+        QTest::newRow("Greek password") << "frmDictionary" << txtPassword << "λόγος" << "λόγος"
             << "The password can only hold characters that a dictionary file can store.";
-        QTest::newRow("Greek name") << "frmDictionary" << txtName << "λόγος" << "";
+        QTest::newRow("Greek name") << "frmDictionary" << txtName << "λόγος" << "" << "";
+        QTest::newRow("passwords the same")
+            << "frmDictionary" << txtPassword << "secret" << "secret" << "";
+        QTest::newRow("passwords both empty") << "frmDictionary" << txtPassword << "" << "" << "";
+        QTest::newRow("passwords of another case")
+            << "frmDictionary" << txtPassword << "secret" << "SECRET" << mismatch;
+        QTest::newRow("passwords, a blank more")
+            << "frmDictionary" << txtPassword << "secret" << "secret " << mismatch;
     }
 
-    void entryDialogsHandOverOnlyTextsAFileHolds()
+    void entryDialogsHandOverOnlyTextsAFileHoldsAndMatchingPasswords()
     {
         QFETCH(QString, form);
         QFETCH(QString, box);
         QFETCH(QString, text);
+        QFETCH(QString, reEntered);
         QFETCH(QString, refusal);
         const auto dialog = makeForm(form);
         QString focused, tag = "confirmed";
         const QVariantMap result = run(dialog.get(), {}, [&](QWidget* shown) {
-            for (const QString& name : {box, box == txtPassword ? txtReEnterPassword : box}) {
-                if (auto* line = shown->findChild<QLineEdit*>(name))
-                    line->setText(text); // a password is typed twice
-            }
+            if (auto* line = shown->findChild<QLineEdit*>(box))
+                line->setText(text);
             if (auto* description = shown->findChild<PlainTextBox*>(box))
                 description->setText(text);
+            if (auto* again = shown->findChild<QLineEdit*>(txtReEnterPassword))
+                again->setText(reEntered);
             if (!refusal.isEmpty())
-                answerer->expect({"Error", refusal, {}, "Critical", "Ok"}, press(QMessageBox::Ok));
+                answerer.expect({"Error", refusal, {}, "Critical", "Ok"}, press(QMessageBox::Ok));
             confirm(shown);
             if (refusal.isEmpty())
                 return;
-            if (QTest::qWaitFor([] { return QApplication::focusWidget(); }))
+            const bool active = QTest::qWaitFor([&] { return shown->isActiveWindow(); });
+            if (active && QApplication::focusWidget())
                 focused = QApplication::focusWidget()->objectName();
             tag = shown->isVisible() ? shown->property(Tag).toString() : "hidden";
             cancel(shown);
@@ -248,60 +226,11 @@ private slots:
         QCOMPARE(DialogExchange::text(result, box), refusal.isEmpty() ? text : "");
         QCOMPARE(focused, refusal.isEmpty() ? "" : box);
         QCOMPARE(tag, refusal.isEmpty() ? "confirmed" : "");
-    }
-
-    // Ok compares the passwords exactly: a refusal says so and keeps the dialog, active, with
-    // both entries as typed, shown masked, until they match; both empty match.
-    void propertiesDialogConfirmsOnlyMatchingPasswords_data()
-    {
-        QTest::addColumn<QString>("password");
-        QTest::addColumn<QString>("reEntered");
-        QTest::newRow("the same") << "secret" << "secret";
-        QTest::newRow("both empty") << "" << "";
-        QTest::newRow("another case") << "secret" << "SECRET";
-        QTest::newRow("a blank more") << "secret" << "secret ";
-    }
-
-    void propertiesDialogConfirmsOnlyMatchingPasswords()
-    {
-        QFETCH(QString, password);
-        QFETCH(QString, reEntered);
-        frmDictionary form;
-        const bool matching = password == reEntered;
-        bool activeAfterRefusal = false;
-        const QVariantMap result = run(&form, {}, [&](QWidget*) {
-            form.txtPassword->setText(password);
-            form.txtReEnterPassword->setText(reEntered);
-            if (!matching)
-                answerer->expect({"Error", "Password dosen't match. Please try agian", {},
-                                  "Critical", "Ok"}, press(QMessageBox::Ok));
-            form.cmdOK->click();
-            if (matching)
-                return;
-            activeAfterRefusal = QTest::qWaitFor([&] { return form.isActiveWindow(); });
-            form.cmdCancel->click();
-        });
-        QCOMPARE(isConfirmed(result), matching);
-        QCOMPARE(activeAfterRefusal, !matching);
-        QCOMPARE(form.txtPassword->displayText(), QString(password.size(), '*'));
-        QCOMPARE(form.txtReEnterPassword->text(), reEntered);
-    }
-
-    // A question that only Yes or No answers stays open on Escape and on its title bar's close
-    // button; Enter gives its default answer.
-    void yesNoQuestionsTakeOnlyYesOrNo()
-    {
-        const Action enter = [](QWidget* question) {
-            QTest::keyClick(question, Qt::Key_Escape);
-            question->close();
-            QVERIFY2(question->isVisible(), "Escape or a close answered the question");
-            QTest::keyClick(question, Qt::Key_Return);
-        };
-        answerer->expect({"Save", "Keep it?", {}, "Question", "Yes No"}, enter);
-        QVERIFY(YesNoBox::ask(nullptr, QMessageBox::Question, "Save", "Keep it?"));
-        answerer->expect({"Save", "Replace it?", {}, "Warning", "Yes No"}, enter);
-        QVERIFY(!YesNoBox::ask(nullptr, QMessageBox::Warning, "Save", "Replace it?",
-                               QMessageBox::No));
+        if (auto* again = dialog->findChild<QLineEdit*>(txtReEnterPassword)) {
+            QCOMPARE(again->text(), reEntered);
+            QCOMPARE(again->echoMode(), QLineEdit::Password);
+            QCOMPARE(dialog->findChild<QLineEdit*>(txtPassword)->echoMode(), QLineEdit::Password);
+        }
     }
 
     // File holds the chosen path as it was typed, no extension added, without the blanks around
@@ -321,17 +250,17 @@ private slots:
         QFile(path("words.dyb ")).open(QIODevice::WriteOnly);
         const QString fits = deep + '/' + QString(maxFile - 2 - deep.size(), 'f');
         QTest::newRow("Cancel") << "" << "" << false;
+        const QString programFolder = QCoreApplication::applicationDirPath();
         QTest::newRow("a name with blanks around it")
-            << "mydictionary  " << QCoreApplication::applicationDirPath() + "/mydictionary"
-            << false;
+            << "mydictionary  " << programFolder + "/mydictionary" << false;
         QTest::newRow("the longest path that fits") << fits << fits << false;
         QTest::newRow("a path one longer") << fits + 'f' << "" << true;
 #ifdef Q_OS_UNIX // where "words.dyb " is a name of its own
         QTest::newRow("a file's name that ends in a blank")
             << path("words.dyb ") << path("words.dyb ") << false;
 #endif
-        QTest::newRow("a new name that ends in a blank") << path("other.dyb ") << path("other.dyb")
-                                                         << false;
+        QTest::newRow("a new name that ends in a blank")
+            << path("other.dyb ") << path("other.dyb") << false;
     }
 
     void chooserGivesThePathWhenItFits()
@@ -344,7 +273,7 @@ private slots:
                               .replace('|', QChar(0)));
         chooser.setFile("/earlier/choice.dyb");
         QStringList filters;
-        answerer->expect({"Save dictionary", {}, {}, {}, "Save Cancel"}, [&](QWidget* dialog) {
+        answerer.expect({"Save dictionary", {}, {}, {}, "Save Cancel"}, [&](QWidget* dialog) {
             filters = qobject_cast<QFileDialog*>(dialog)->nameFilters();
             if (typed.isEmpty())
                 press(QDialogButtonBox::Cancel)(dialog);
@@ -357,13 +286,11 @@ private slots:
         QCOMPARE(filters, QStringList({"Dictionary database (*.dyb)", "Word lists (*.txt *.lst)"}));
     }
 
+#ifdef Q_OS_UNIX // where another user is made with Unix calls
     // A run's first choice starts in the program's folder when the user may write there and it
     // is no system folder, else in the documents folder, else at home.
     void chooserStartsInAFolderTheUserMayWriteIn()
     {
-#ifndef Q_OS_UNIX
-        QSKIP("Another user is made with Unix calls");
-#else
         const QString program = QCoreApplication::applicationDirPath(), home = path("home");
         const QFile::Permissions kept = QFile::permissions(program);
         // As root the real user becomes nobody; anyone else sees the folder made read-only.
@@ -374,7 +301,7 @@ private slots:
         };
         const auto firstChoice = [this] {
             clsOpenSave chooser;
-            answerer->on({}, type("a"));
+            answerer.on({}, type("a"));
             chooser.OpenFile(nullptr, "Open dictionary");
             return chooser.File();
         };
@@ -388,8 +315,8 @@ private slots:
         // A folder the system keeps programs in is none, even for root, who may write there.
         for (const QString system : {"/usr/bin", "/usr/local/bin", "/bin", "/opt"})
             QCOMPARE(clsOpenSave::firstFolder(system), home + "/Documents");
-#endif
     }
+#endif
 };
 
 QTEST_MAIN(tst_dialogs)

@@ -2,9 +2,9 @@
 # The built program keeps unsaved work through the end of its process, as a user meets it on an X
 # display: a word is added to an opened dictionary with the keyboard, then the process ends by
 # SIGTERM (a logout), SIGHUP (its terminal closed), SIGKILL six seconds later, or the X server
-# going away; or, typed into the word dialog and not saved yet, by SIGTERM. At the next start the program offers the changes; Escape leaves the question open,
-# Enter takes Yes, and Save then writes the word to the dictionary's own file, after which no
-# recovery copy is left.
+# going away; or, typed into the word dialog and not saved yet, by SIGTERM. At the next start the
+# program offers the changes; Escape leaves the question open, Enter takes Yes, and Save then
+# writes the word to the dictionary's own file, after which no recovery copy is left.
 # Usage: tst_recovery.sh PROGRAM. Exits 77 (skipped) when Xvfb or xdotool is missing.
 set -euo pipefail
 program=$1
@@ -36,12 +36,9 @@ start_display() {
 
 # Waits for the visible window of exactly that title and gives it the keyboard.
 focus() {
-    local id=
-    for _ in $(seq 100); do
-        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) && [ -n "$id" ] && break
-        sleep 0.1
-    done
-    [ -n "$id" ] || fail "no window \"$1\""
+    local id
+    id=$(timeout 10 xdotool search --sync --limit 1 --onlyvisible --name "^$1\$" 2>/dev/null) ||
+        fail "no window \"$1\""
     xdotool windowfocus --sync "$id"
 }
 
