@@ -167,13 +167,13 @@ void evictCaches()
     benchmark::DoNotOptimize(otherWork.data());
 }
 
-// A person's pause between two actions: the window idles for 0.4 s, and other work meanwhile
-// takes the processor's caches.
-void pauseLikeAPerson()
+// A person's pause between two actions: the window idles, 0.4 s unless told, and other work
+// meanwhile takes the processor's caches.
+void pauseLikeAPerson(int milliseconds = 400)
 {
     QElapsedTimer idle;
     idle.start();
-    while (idle.elapsed() < 400) {
+    while (idle.elapsed() < milliseconds) {
         QApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(10);
     }
@@ -405,13 +405,7 @@ std::map<int, double> g_rawReads; // the sum of the raw reads by words
 // program to take it pays for it anew, as it would after such a pause.
 void pauseBeforeAnOpen()
 {
-    QElapsedTimer idle;
-    idle.start();
-    while (idle.elapsed() < 4000) {
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(10);
-    }
-    evictCaches();
+    pauseLikeAPerson(4000);
 }
 
 // Each iteration times the raw read just before or just after the open, in turn, so that both
