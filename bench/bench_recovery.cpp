@@ -150,6 +150,8 @@ BENCHMARK(RecoveryCopyWhileEditing)->Iterations(1)->Unit(benchmark::kMillisecond
 
 int main(int argc, char** argv)
 {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lexivault"));
     benchmark::Initialize(&argc, argv);
