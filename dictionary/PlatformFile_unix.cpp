@@ -12,8 +12,6 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#ifdef Q_OS_LINUX
-#endif
 
 namespace {
 
