@@ -21,6 +21,8 @@
 #include <QSaveFile>
 #include <QTemporaryDir>
 
+#include "EvictCaches.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -82,15 +84,6 @@ const Sample& sample()
 {
     static const Sample s;
     return s;
-}
-
-// Other work between two actions of a person takes the processor's caches.
-void evictCaches()
-{
-    static std::vector<char> otherWork(64 << 20);
-    for (size_t i = 0; i < otherWork.size(); i += 64)
-        ++otherWork[i];
-    benchmark::DoNotOptimize(otherWork.data());
 }
 
 // Seconds of each operation and of the raw operation timed beside it, summed over the run.

@@ -27,6 +27,8 @@
 // bench_rebuild --memory F.dyb  opens F.dyb in a window of this fresh process and prints its
 //                               resident memory before the open and its peak after it, in kB
 // bench_rebuild --write N F.dyb writes the dictionary of N words that the benchmarks use
+#include "EvictCaches.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QAbstractItemView>
@@ -157,15 +159,6 @@ struct Window
             {{&listPaints, listMark}, {&descriptionPaints, descriptionMark}});
     }
 };
-
-// Other work between two actions of a person takes the processor's caches.
-void evictCaches()
-{
-    static std::vector<char> otherWork(64 << 20);
-    for (size_t i = 0; i < otherWork.size(); i += 64)
-        ++otherWork[i];
-    benchmark::DoNotOptimize(otherWork.data());
-}
 
 // A person's pause between two actions: the window idles, 0.4 s unless told, and other work
 // meanwhile takes the processor's caches.

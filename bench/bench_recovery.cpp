@@ -12,6 +12,8 @@
 //   Write             one write of the copy, on the window's thread as at the end of a session
 //
 // The targets are printed after the run: no hold-up longer than one frame (16 ms).
+#include "EvictCaches.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -50,14 +52,6 @@ const QString& dictionaryFile()
         return path;
     }();
     return file;
-}
-
-void evictCaches()
-{
-    static std::vector<char> otherWork(64 << 20);
-    for (size_t i = 0; i < otherWork.size(); i += 64)
-        ++otherWork[i];
-    benchmark::DoNotOptimize(otherWork.data());
 }
 
 struct Figures
